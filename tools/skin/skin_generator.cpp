@@ -1,4 +1,4 @@
-// skin_generator: writes the five pictures of the converter's skin (spec Part 1.2).
+// skin_generator: writes the five pictures of the converter's skin.
 //
 //   skin_generator OUTPUT_DIR
 //
