@@ -1,0 +1,57 @@
+// The portable core's only door to the platform: private heaps, one lock type, the orderly stop.
+// Win32 heaps and critical sections on Windows, malloc and std::mutex natively.
+#pragma once
+
+#include <cstddef>
+
+namespace rt {
+
+// Exit code of a process stopped because memory ran out (ERROR_NOT_ENOUGH_MEMORY).
+inline constexpr int OUT_OF_MEMORY_EXIT_CODE = 8;
+
+struct Heap;
+
+// A growable private heap, 4096 bytes at first, no maximum; safe for concurrent use.
+Heap* create_heap();
+// Frees the heap and every block in it (Windows only: the native core never destroys a heap).
+void destroy_heap(Heap* heap);
+// A zeroed block; never null: when memory is exhausted the process stops.
+void* heap_allocate(Heap* heap, std::size_t size);
+// The block resized, contents kept, new bytes zeroed; it may move; never null. A null block
+// is allocated.
+void* heap_reallocate(Heap* heap, void* block, std::size_t size);
+void heap_free(Heap* heap, void* block);
+
+// Ends the process with OUT_OF_MEMORY_EXIT_CODE, writing through no null address on the way.
+[[noreturn]] void stop_out_of_memory();
+
+// Test hook: the next `count` allocations succeed, every one after fails; a negative count
+// makes allocations succeed again.
+void fail_allocations_after(long count);
+
+// A mutual-exclusion lock, not recursive across threads' expectations: one owner at a time.
+class Lock {
+public:
+    Lock();
+    ~Lock();
+    Lock(const Lock&) = delete;
+    Lock& operator=(const Lock&) = delete;
+    void acquire();
+    void release();
+
+private:
+    alignas(16) unsigned char storage_[64];
+};
+
+class LockGuard {
+public:
+    explicit LockGuard(Lock& lock) : lock_(lock) { lock_.acquire(); }
+    ~LockGuard() { lock_.release(); }
+    LockGuard(const LockGuard&) = delete;
+    LockGuard& operator=(const LockGuard&) = delete;
+
+private:
+    Lock& lock_;
+};
+
+} // namespace rt

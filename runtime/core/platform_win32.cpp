@@ -1,0 +1,55 @@
+// Win32 side of the platform door: private heaps (serialised, zeroing) and critical sections.
+#include "core/platform.h"
+#include "core/platform_common.h"
+
+#include <windows.h>
+
+#include <new>
+
+namespace rt {
+
+static_assert(sizeof(CRITICAL_SECTION) <= 64, "Lock storage too small");
+
+static HANDLE handle_of(Heap* heap) { return reinterpret_cast<HANDLE>(heap); }
+
+Heap* create_heap() {
+    HANDLE heap = HeapCreate(0, 4096, 0);
+    if (!heap) stop_out_of_memory();
+    return reinterpret_cast<Heap*>(heap);
+}
+
+void destroy_heap(Heap* heap) { HeapDestroy(handle_of(heap)); }
+
+void* heap_allocate(Heap* heap, std::size_t size) {
+    void* block = detail::allocation_refused() ? nullptr : HeapAlloc(handle_of(heap), HEAP_ZERO_MEMORY, size);
+    if (!block) stop_out_of_memory();
+    return block;
+}
+
+void* heap_reallocate(Heap* heap, void* block, std::size_t size) {
+    if (!block) return heap_allocate(heap, size);
+    void* moved = detail::allocation_refused()
+                      ? nullptr
+                      : HeapReAlloc(handle_of(heap), HEAP_ZERO_MEMORY, block, size);
+    if (!moved) stop_out_of_memory();
+    return moved;
+}
+
+void heap_free(Heap* heap, void* block) {
+    if (block) HeapFree(handle_of(heap), 0, block);
+}
+
+void stop_out_of_memory() { ExitProcess(OUT_OF_MEMORY_EXIT_CODE); }
+
+void fail_allocations_after(long count) { detail::allocations_left = count < 0 ? -1 : count; }
+
+static CRITICAL_SECTION* section_of(unsigned char* storage) {
+    return reinterpret_cast<CRITICAL_SECTION*>(storage);
+}
+
+Lock::Lock() { InitializeCriticalSection(section_of(storage_)); }
+Lock::~Lock() { DeleteCriticalSection(section_of(storage_)); }
+void Lock::acquire() { EnterCriticalSection(section_of(storage_)); }
+void Lock::release() { LeaveCriticalSection(section_of(storage_)); }
+
+} // namespace rt

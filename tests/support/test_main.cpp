@@ -1,0 +1,21 @@
+// Entry of every test program: the runtime is started the way the product starts it (on Windows
+// the whole start-up order; natively the portable core's heaps and string engine), then the tests run.
+#include <gtest/gtest.h>
+
+#include "core/memory.h"
+#include "core/strings.h"
+#ifdef _WIN32
+#include "core/runtime.h"
+#endif
+
+int main(int argc, char** argv) {
+#ifdef _WIN32
+    rt::start_runtime();
+#else
+    rt::create_main_heap();
+    rt::init_string_engine();
+    rt::create_memory_heap();
+#endif
+    testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
