@@ -4,6 +4,8 @@
 #include "core/memory.h"
 #include "core/strings.h"
 #include "core/system_libraries.h"
+#include "gui/gadgets.h"
+#include "gui/windows.h"
 
 namespace rt {
 
@@ -17,12 +19,15 @@ void start_runtime() {
     the_module = GetModuleHandleA(nullptr);
     create_main_heap();
     init_string_engine();
+    init_window_library();
+    init_gadget_library();
     create_memory_heap();
     init_system_libraries();
 }
 
 void end_runtime() {
     close_all_libraries();
+    free_window_library();  // closing the windows frees their gadgets
     destroy_heap(main_heap());
     ExitProcess(0);
 }
