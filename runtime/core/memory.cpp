@@ -13,6 +13,7 @@ void create_main_heap() { the_main_heap = create_heap(); }
 Heap* main_heap() { return the_main_heap; }
 
 void* main_allocate(std::size_t size) { return heap_allocate(the_main_heap, size); }
+void* main_try_allocate(std::size_t size) { return heap_try_allocate(the_main_heap, size); }
 void* main_reallocate(void* block, std::size_t size) { return heap_reallocate(the_main_heap, block, size); }
 void main_free(void* block) { heap_free(the_main_heap, block); }
 

@@ -14,6 +14,8 @@ Heap* main_heap();
 
 // Zeroed block on the main heap; never null (the process stops when memory runs out).
 void* main_allocate(std::size_t size);
+// Zeroed block on the main heap, or null when the heap cannot supply it.
+void* main_try_allocate(std::size_t size);
 void* main_reallocate(void* block, std::size_t size);
 void main_free(void* block);
 

@@ -17,6 +17,9 @@ Heap* create_heap();
 void destroy_heap(Heap* heap);
 // A zeroed block; never null: when memory is exhausted the process stops.
 void* heap_allocate(Heap* heap, std::size_t size);
+// As heap_allocate, but null when the heap cannot supply the block: for callers that can make do
+// with less.
+void* heap_try_allocate(Heap* heap, std::size_t size);
 // The block resized, contents kept, new bytes zeroed; it may move; never null. A null block
 // is allocated.
 void* heap_reallocate(Heap* heap, void* block, std::size_t size);
@@ -28,6 +31,8 @@ void heap_free(Heap* heap, void* block);
 // Test hook: the next `count` allocations succeed, every one after fails; a negative count
 // makes allocations succeed again.
 void fail_allocations_after(long count);
+// Test hook: every allocation of more than `size` bytes fails; SIZE_MAX lifts the limit.
+void fail_allocations_over(std::size_t size);
 
 // A mutual-exclusion lock, not recursive across threads' expectations: one owner at a time.
 class Lock {

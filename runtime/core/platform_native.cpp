@@ -22,9 +22,7 @@ struct alignas(std::max_align_t) BlockHeader {
 
 BlockHeader* header_of(void* block) { return static_cast<BlockHeader*>(block) - 1; }
 
-void check_request(std::size_t size) {
-    if (size > SIZE_MAX - sizeof(BlockHeader) || detail::allocation_refused()) stop_out_of_memory();
-}
+bool refused(std::size_t size) { return size > SIZE_MAX - sizeof(BlockHeader) || detail::allocation_refused(size); }
 
 } // namespace
 
@@ -39,17 +37,23 @@ Heap* create_heap() {
     return heap;
 }
 
-void* heap_allocate(Heap*, std::size_t size) {
-    check_request(size);
+void* heap_try_allocate(Heap*, std::size_t size) {
+    if (refused(size)) return nullptr;
     auto* header = static_cast<BlockHeader*>(std::calloc(1, sizeof(BlockHeader) + size));
-    if (!header) stop_out_of_memory();
+    if (!header) return nullptr;
     header->size = size;
     return header + 1;
 }
 
+void* heap_allocate(Heap* heap, std::size_t size) {
+    void* block = heap_try_allocate(heap, size);
+    if (!block) stop_out_of_memory();
+    return block;
+}
+
 void* heap_reallocate(Heap* heap, void* block, std::size_t size) {
     if (!block) return heap_allocate(heap, size);
-    check_request(size);
+    if (refused(size)) stop_out_of_memory();
     std::size_t old_size = header_of(block)->size;
     auto* header = static_cast<BlockHeader*>(std::realloc(header_of(block), sizeof(BlockHeader) + size));
     if (!header) stop_out_of_memory();
@@ -65,6 +69,8 @@ void heap_free(Heap*, void* block) {
 void stop_out_of_memory() { std::_Exit(OUT_OF_MEMORY_EXIT_CODE); }
 
 void fail_allocations_after(long count) { detail::allocations_left = count < 0 ? -1 : count; }
+
+void fail_allocations_over(std::size_t size) { detail::largest_allocation = size; }
 
 static std::mutex* mutex_of(unsigned char* storage) { return std::launder(reinterpret_cast<std::mutex*>(storage)); }
 
