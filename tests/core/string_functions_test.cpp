@@ -26,11 +26,17 @@ std::string written_by(Write write) {
     return result;
 }
 
-// Runs body on a fresh thread, whose buffer starts at 16 bytes, so that any real text grows it.
+// Runs body on a fresh thread, whose buffer starts at 16 bytes, so that any real text grows it. A
+// string block made right behind the new buffer keeps the heap from growing it in place: growth
+// then moves it.
 template <class Body>
 void on_new_thread(Body body) {
     std::thread([&] {
-        body(current_string_buffer());
+        StringBuffer& buffer = current_string_buffer();
+        char* neighbour = nullptr;
+        assign_string(&neighbour, "neighbour");
+        body(buffer);
+        free_string(neighbour);
         release_string_buffer();
     }).join();
 }
