@@ -117,6 +117,62 @@ std::size_t folder_length(const char* program) {
     return 0;
 }
 
+// How one child is created: its start-up information, creation flags and redirected streams.
+struct Launch {
+    STARTUPINFOA startup{};
+    DWORD creation = NORMAL_PRIORITY_CLASS;
+    BOOL inherit = FALSE;
+    Pipe input{}, output{}, error{};
+
+    explicit Launch(int flags) {
+        startup.cb = sizeof startup;
+        startup.dwFlags = STARTF_USESHOWWINDOW;
+        bool hidden = flags & RUN_HIDE;
+        startup.wShowWindow = hidden ? SW_HIDE : SW_SHOWNORMAL;
+        if (hidden) creation |= DETACHED_PROCESS;
+    }
+
+    // A redirected child inherits its pipe ends and stays attached to the launcher's console,
+    // from which its other standard handles come.
+    void redirect(HANDLE& stream, const Pipe& pipe) {
+        stream = pipe.child_end;
+        startup.dwFlags |= STARTF_USESTDHANDLES;
+        inherit = TRUE;
+        creation &= ~DETACHED_PROCESS;
+    }
+
+    void set_up_streams(int flags, const ProcessRecord* connected) {
+        bool open = flags & RUN_OPEN;
+        if ((flags & RUN_CONNECT) && connected && connected->output) {
+            if (connect_pipe(input, *connected)) redirect(startup.hStdInput, input);
+        } else if (open && (flags & RUN_WRITE) && make_pipe(input, true)) {
+            redirect(startup.hStdInput, input);
+        }
+        if (open && (flags & RUN_READ) && make_pipe(output, false)) redirect(startup.hStdOutput, output);
+        if (open && (flags & RUN_ERROR) && make_pipe(error, false)) redirect(startup.hStdError, error);
+        if (!(startup.dwFlags & STARTF_USESTDHANDLES)) return;
+        if (!startup.hStdInput) startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+        if (!startup.hStdOutput) startup.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
+        if (!startup.hStdError) startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+    }
+
+    void close_child_ends() {
+        input.close_child_end();
+        output.close_child_end();
+        error.close_child_end();
+    }
+
+    void close_all() {
+        input.close_all();
+        output.close_all();
+        error.close_all();
+    }
+
+    intptr_t keep(HANDLE process, intptr_t process_id) const {
+        return reinterpret_cast<intptr_t>(keep_process(process, process_id, input, output, error));
+    }
+};
+
 // The shell's default action on program; no stream can be redirected this way.
 intptr_t run_through_shell(const char* program, const char* parameters, const char* directory, int flags,
                            int show) {
@@ -151,37 +207,8 @@ void init_launcher() {
 
 intptr_t run_program(const char* program, const char* parameters, const char* directory, int flags,
                      const ProcessRecord* connected) {
-    DWORD creation = NORMAL_PRIORITY_CLASS;
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESHOWWINDOW;
-    BOOL inherit = FALSE;
-    Pipe input{}, output{}, error{};
-
-    bool hidden = flags & RUN_HIDE;
-    startup.wShowWindow = hidden ? SW_HIDE : SW_SHOWNORMAL;
-    if (hidden) creation |= DETACHED_PROCESS;
-
-    // A redirected stream needs inherited handles, and a console the pipes can stand for.
-    auto redirect = [&](HANDLE& stream, const Pipe& pipe) {
-        stream = pipe.child_end;
-        startup.dwFlags |= STARTF_USESTDHANDLES;
-        inherit = TRUE;
-        creation &= ~DETACHED_PROCESS;
-    };
-    bool open = flags & RUN_OPEN;
-    if ((flags & RUN_CONNECT) && connected && connected->output) {
-        if (connect_pipe(input, *connected)) redirect(startup.hStdInput, input);
-    } else if (open && (flags & RUN_WRITE) && make_pipe(input, true)) {
-        redirect(startup.hStdInput, input);
-    }
-    if (open && (flags & RUN_READ) && make_pipe(output, false)) redirect(startup.hStdOutput, output);
-    if (open && (flags & RUN_ERROR) && make_pipe(error, false)) redirect(startup.hStdError, error);
-    if (startup.dwFlags & STARTF_USESTDHANDLES) {
-        if (!startup.hStdInput) startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-        if (!startup.hStdOutput) startup.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
-        if (!startup.hStdError) startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
-    }
+    Launch launch(flags);
+    launch.set_up_streams(flags, connected);
 
     if (!program) program = "";
     if (!parameters) parameters = "";
@@ -191,27 +218,23 @@ intptr_t run_program(const char* program, const char* parameters, const char* di
     if (directory && !directory[0]) directory = nullptr;
 
     PROCESS_INFORMATION started{};
-    if (CreateProcessA(nullptr, line.get(), nullptr, nullptr, inherit, creation, nullptr, directory, &startup,
-                       &started)) {
-        input.close_child_end();
-        output.close_child_end();
-        error.close_child_end();
+    if (CreateProcessA(nullptr, line.get(), nullptr, nullptr, launch.inherit, launch.creation, nullptr, directory,
+                       &launch.startup, &started)) {
+        launch.close_child_ends();
         CloseHandle(started.hThread);
         if (flags & RUN_WAIT) WaitForSingleObject(started.hProcess, INFINITE);
-        if (open) return reinterpret_cast<intptr_t>(keep_process(started.hProcess, started.dwProcessId, input, output, error));
+        if (flags & RUN_OPEN) return launch.keep(started.hProcess, started.dwProcessId);
         CloseHandle(started.hProcess);
         return 1;
     }
 
     DWORD failure = GetLastError();
-    input.close_all();
-    output.close_all();
-    error.close_all();
+    launch.close_all();
     if (flags & RUN_STREAM_FLAGS) {
         SetLastError(failure);
         return 0;
     }
-    return run_through_shell(program, parameters, directory, flags, startup.wShowWindow);
+    return run_through_shell(program, parameters, directory, flags, launch.startup.wShowWindow);
 }
 
 } // namespace rt
