@@ -17,6 +17,8 @@ namespace rt {
 
 namespace {
 
+// A program kept under a number; the table exists from start-up, though no operation of this
+// launcher fills it. Releasing a number closes its process handle.
 struct ProgramRecord {
     HANDLE process;
 };
