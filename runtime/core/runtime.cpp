@@ -4,6 +4,8 @@
 #include "core/memory.h"
 #include "core/strings.h"
 #include "core/system_libraries.h"
+#include "core/threads.h"
+#include "system/launcher.h"
 
 namespace rt {
 
@@ -17,12 +19,15 @@ void start_runtime() {
     the_module = GetModuleHandleA(nullptr);
     create_main_heap();
     init_string_engine();
+    init_launcher();
+    init_threads();
     create_memory_heap();
     init_system_libraries();
 }
 
 void end_runtime() {
     close_all_libraries();
+    end_threads();
     destroy_heap(main_heap());
     ExitProcess(0);
 }
