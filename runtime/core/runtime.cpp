@@ -4,8 +4,10 @@
 #include "core/memory.h"
 #include "core/strings.h"
 #include "core/system_libraries.h"
+#include "core/threads.h"
 #include "gui/gadgets.h"
 #include "gui/windows.h"
+#include "system/launcher.h"
 
 namespace rt {
 
@@ -21,12 +23,15 @@ void start_runtime() {
     init_string_engine();
     init_window_library();
     init_gadget_library();
+    init_launcher();
+    init_threads();
     create_memory_heap();
     init_system_libraries();
 }
 
 void end_runtime() {
     close_all_libraries();
+    end_threads();
     free_window_library();  // closing the windows frees their gadgets
     destroy_heap(main_heap());
     ExitProcess(0);
