@@ -5,6 +5,7 @@
 #include "core/strings.h"
 #include "core/system_libraries.h"
 #include "core/threads.h"
+#include "gui/colours.h"
 #include "gui/gadgets.h"
 #include "gui/windows.h"
 #include "system/launcher.h"
@@ -27,9 +28,11 @@ void start_runtime() {
     init_threads();
     create_memory_heap();
     init_system_libraries();
+    init_colour_library();  // last: it loads a system library for the theme check
 }
 
 void end_runtime() {
+    free_colour_library();  // first: its windows and controls still exist
     close_all_libraries();
     end_threads();
     free_window_library();  // closing the windows frees their gadgets
