@@ -17,9 +17,12 @@ namespace rt {
 
 namespace {
 
-constexpr uint32_t LIBRARY_FLAGS = WF_CENTER_SCREEN | WF_CENTER_PARENT | WF_TOOL;  // never styles
-// A window asked for with no style of its own gets a caption.
-constexpr uint32_t NOT_STYLES = WF_CENTER_SCREEN | WF_CENTER_PARENT | WF_INVISIBLE;
+// The three low bits of the flags are the library's own and never reach the window's style.
+constexpr uint32_t LIBRARY_FLAGS = WF_CENTER_SCREEN | WF_CENTER_PARENT | WF_TOOL;
+// A window whose flags hold nothing but these has no style of its own: it gets a caption.
+constexpr uint32_t PLACEMENT_FLAGS = WF_CENTER_SCREEN | WF_CENTER_PARENT | WF_INVISIBLE;
+// A control with this id reports its commands as menu commands.
+constexpr intptr_t MENU_CONTROL_ID = -10000;
 constexpr DWORD TOOL_REMOVED_STYLES = WS_MINIMIZE | WS_MAXIMIZE | WS_MINIMIZEBOX | WS_MAXIMIZEBOX;
 
 struct QueuedEvent {
@@ -172,7 +175,7 @@ LRESULT on_command(const Target& target, WPARAM wparam, LPARAM lparam) {
         if (gadget_parent_message(target.window, WM_COMMAND, wparam, lparam, control) != NOT_HANDLED)
             return 0;
         intptr_t id = GetWindowLongPtrA(control, GWLP_ID);
-        if (id == -10000) {
+        if (id == MENU_CONTROL_ID) {
             raise_event(EV_MENU, LOWORD(wparam));
         } else {
             raise_event(EV_GADGET, id);
@@ -266,7 +269,7 @@ Placement place_window(int x, int y, int width, int height, uint32_t flags, HWND
     Placement place{};
     place.gadget_list = !(flags & WF_NO_GADGET_LIST);
     flags &= ~WF_NO_GADGET_LIST;
-    if ((flags & ~NOT_STYLES) == 0) flags |= WS_CAPTION;
+    if ((flags & ~PLACEMENT_FLAGS) == 0) flags |= WS_CAPTION;
     place.visible = !(flags & WF_INVISIBLE);
     flags &= ~WF_INVISIBLE;
     if (flags & WF_TOOL) {

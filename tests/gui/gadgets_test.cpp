@@ -168,10 +168,4 @@ TEST_F(GadgetTest, AWindowChosenAgainAsListIsSubclassedOnce) {
     EXPECT_EQ(reinterpret_cast<WNDPROC>(GetWindowLongPtrA(window_.handle(), GWLP_WNDPROC)), before);
 }
 
-TEST_F(GadgetTest, AKindsTableHas37Slots) {
-    GadgetOps ops = gadget_ops(HYPERLINK_KIND);
-    EXPECT_EQ(ops.kind, HYPERLINK_KIND);
-    EXPECT_EQ(ops.table_size, static_cast<intptr_t>(37 * sizeof(void*)));
-}
-
 } // namespace

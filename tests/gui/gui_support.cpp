@@ -18,6 +18,7 @@ constexpr uint32_t CONVERTER_WINDOW_FLAGS = 0x90000001;  // popup, invisible, ce
 
 std::vector<HWND> transparent_controls;
 WNDPROC procedure_behind_background;
+BackgroundPainter background_painter;
 
 bool is_transparent(HWND control) {
     for (HWND c : transparent_controls)
@@ -29,13 +30,7 @@ LRESULT CALLBACK background_procedure(HWND window, UINT message, WPARAM wparam, 
     if (message == WM_ERASEBKGND) {
         RECT client;
         GetClientRect(window, &client);
-        auto dc = reinterpret_cast<HDC>(wparam);
-        for (int x = 0; x < client.right; x += 3) {
-            HBRUSH stripe = CreateSolidBrush(background_at(x, 0));
-            RECT column{x, 0, x + 3, client.bottom};
-            FillRect(dc, &column, stripe);
-            DeleteObject(stripe);
-        }
+        background_painter(reinterpret_cast<HDC>(wparam), client);
         return 1;
     }
     if (message == WM_CTLCOLORSTATIC && is_transparent(reinterpret_cast<HWND>(lparam))) {
@@ -51,9 +46,14 @@ void record(std::vector<SeenEvent>& events, int event) {
 
 } // namespace
 
-std::vector<SeenEvent> read_events(int quiet_ms) {
+std::vector<SeenEvent> read_events(int quiet_ms, int limit_ms) {
     std::vector<SeenEvent> events;
-    while (int event = rt::next_window_event(quiet_ms)) record(events, event);
+    ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(limit_ms);
+    while (GetTickCount64() < end) {
+        int event = rt::next_window_event(quiet_ms);
+        if (!event) break;
+        record(events, event);
+    }
     return events;
 }
 
@@ -118,7 +118,7 @@ bool read_screen(const RECT& area, Read read) {
 } // namespace
 
 Pixels client_pixels(HWND window, const RECT& client_area) {
-    read_events(50);  // pending paints first
+    read_events(0);  // pending paints first
     POINT origin{client_area.left, client_area.top};
     ClientToScreen(window, &origin);
     RECT area{origin.x, origin.y, origin.x + client_area.right - client_area.left,
@@ -170,7 +170,31 @@ bool save_screen(const char* path) {
 
 COLORREF background_at(int x, int) { return (x / 3) % 2 ? RGB(50, 51, 43) : RGB(40, 90, 170); }
 
-void paint_background(HWND window) {
+namespace {
+
+void fill(HDC dc, const RECT& area, COLORREF colour) {
+    HBRUSH brush = CreateSolidBrush(colour);
+    FillRect(dc, &area, brush);
+    DeleteObject(brush);
+}
+
+} // namespace
+
+void paint_stripes(HDC dc, const RECT& client) {
+    for (int x = 0; x < client.right; x += 3) fill(dc, RECT{x, 0, x + 3, client.bottom}, background_at(x, 0));
+}
+
+void paint_skin(HDC dc, const RECT& client) {
+    fill(dc, client, RGB(50, 51, 43));
+    for (int y = 31; y < 66; ++y)  // the tab, light blue at the top to dark blue at the bottom
+        fill(dc, RECT{190, y, 694, y + 1}, RGB(90 - (y - 31), 150 - 2 * (y - 31), 230 - 2 * (y - 31)));
+    fill(dc, RECT{8, 67, 692, 415}, RGB(119, 118, 104));
+    fill(dc, RECT{9, 68, 691, 414}, RGB(30, 30, 25));
+    fill(dc, RECT{10, 69, 690, 413}, RGB(236, 233, 216));
+}
+
+void paint_background(HWND window, BackgroundPainter painter) {
+    background_painter = painter;
     procedure_behind_background = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(background_procedure)));
     RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
@@ -178,9 +202,9 @@ void paint_background(HWND window) {
 
 void make_transparent(HWND control) { transparent_controls.push_back(control); }
 
-TestWindow::TestWindow() {
+TestWindow::TestWindow(BackgroundPainter painter) {
     handle_ = static_cast<HWND>(rt::open_window(0, 0, 0, 700, 440, "\xCE\xEA\xED\xEE", CONVERTER_WINDOW_FLAGS));
-    paint_background(handle_);
+    paint_background(handle_, painter);
     rt::hide_window(0, 0);
     SetForegroundWindow(handle_);
     read_events();

@@ -18,8 +18,9 @@ struct SeenEvent {
     int type;
 };
 
-// Reads events until none has come for quiet_ms; the events returned are never 0.
-std::vector<SeenEvent> read_events(int quiet_ms = 150);
+// Reads events until none has come for quiet_ms, or for limit_ms at most (a running control's
+// timer never lets the stream fall quiet); the events returned are never 0.
+std::vector<SeenEvent> read_events(int quiet_ms = 150, int limit_ms = 2000);
 // Only those with the given code.
 std::vector<SeenEvent> only(const std::vector<SeenEvent>& events, int code);
 
@@ -45,17 +46,21 @@ bool save_screen(const char* path);
 
 // The background the tests paint behind their gadgets: vertical stripes, 3 pixels of each colour.
 COLORREF background_at(int x, int y);
-// Puts a procedure in front of the window that paints background_at() on WM_ERASEBKGND and
-// answers WM_CTLCOLORSTATIC of the given controls with the null brush in transparent mode, as the
-// window background image and the colour library do for the converter's labels.
-void paint_background(HWND window);
+void paint_stripes(HDC dc, const RECT& client);
+// A likeness of the converter's skin: dark ground, the blue tab, the cream panel.
+void paint_skin(HDC dc, const RECT& client);
+// Puts a procedure in front of the window that paints its background on WM_ERASEBKGND and answers
+// WM_CTLCOLORSTATIC of the controls made transparent with the null brush in transparent mode, as
+// the window background image and the colour library do for the converter's labels.
+using BackgroundPainter = void (*)(HDC, const RECT&);
+void paint_background(HWND window, BackgroundPainter painter = paint_stripes);
 void make_transparent(HWND control);
 
 // The window the tests build in: window 0 of the converter's size and style, centred and shown,
 // with the painted background. Closes every window number the test used when it ends.
 class TestWindow {
 public:
-    TestWindow();
+    explicit TestWindow(BackgroundPainter painter = paint_stripes);
     ~TestWindow();
     TestWindow(const TestWindow&) = delete;
     TestWindow& operator=(const TestWindow&) = delete;

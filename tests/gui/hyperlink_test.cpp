@@ -127,7 +127,7 @@ TEST_F(HyperlinkTest, ANewTextReplacesTheOldOneOnATransparentLabel) {
     set_gadget_text(12, "WWWW");
     read_events();
     Split wide = split(label_pixels(), FLV_LABEL, GREY);
-    set_gadget_text(12, "i");
+    EXPECT_TRUE(set_gadget_text(12, "i")) << "a text that was set is reported as set";
     Pixels narrow = label_pixels();
     Split small = split(narrow, FLV_LABEL, GREY);
     EXPECT_EQ(small.other, 0);
