@@ -79,23 +79,6 @@ LRESULT CALLBACK spy_procedure(HWND window, UINT message, WPARAM wparam, LPARAM 
     return CallWindowProcA(behind_spy, window, message, wparam, lparam);
 }
 
-// How a rectangle's pixels split: the painted background under it, one colour, or anything else.
-struct Split {
-    int background = 0, coloured = 0, other = 0;
-};
-
-Split split(const Pixels& pixels, const RECT& area, COLORREF colour) {
-    Split result;
-    for (int y = 0; y < pixels.height; ++y)
-        for (int x = 0; x < pixels.width; ++x) {
-            COLORREF p = pixels.at(x, y);
-            if (p == colour) ++result.coloured;
-            else if (p == background_at(area.left + x, area.top + y)) ++result.background;
-            else ++result.other;
-        }
-    return result;
-}
-
 class ColourTest : public testing::Test {
 protected:
     HWND window() const { return window_.handle(); }

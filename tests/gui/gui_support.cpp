@@ -170,6 +170,18 @@ bool save_screen(const char* path) {
 
 COLORREF background_at(int x, int) { return (x / 3) % 2 ? RGB(50, 51, 43) : RGB(40, 90, 170); }
 
+Split split(const Pixels& pixels, const RECT& area, COLORREF colour) {
+    Split result;
+    for (int y = 0; y < pixels.height; ++y)
+        for (int x = 0; x < pixels.width; ++x) {
+            COLORREF p = pixels.at(x, y);
+            if (p == colour) ++result.coloured;
+            else if (p == background_at(area.left + x, area.top + y)) ++result.background;
+            else ++result.other;
+        }
+    return result;
+}
+
 namespace {
 
 void fill(HDC dc, const RECT& area, COLORREF colour) {

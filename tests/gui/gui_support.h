@@ -46,6 +46,12 @@ bool save_screen(const char* path);
 
 // The background the tests paint behind their gadgets: vertical stripes, 3 pixels of each colour.
 COLORREF background_at(int x, int y);
+// How the pixels of a client rectangle split: the striped background as painted under it, one
+// colour, or anything else.
+struct Split {
+    int background = 0, coloured = 0, other = 0;
+};
+Split split(const Pixels& pixels, const RECT& area, COLORREF colour);
 void paint_stripes(HDC dc, const RECT& client);
 // A likeness of the converter's skin: dark ground, the blue tab, the cream panel.
 void paint_skin(HDC dc, const RECT& client);

@@ -15,23 +15,6 @@ constexpr COLORREF GREY = RGB(162, 162, 162);
 constexpr COLORREF WHITE = RGB(255, 255, 255);
 constexpr RECT FLV_LABEL{250, 42, 275, 54};  // the converter's FLV label
 
-// How a label's pixels split: background (as painted under it), one colour, or anything else.
-struct Split {
-    int background = 0, coloured = 0, other = 0;
-};
-
-Split split(const Pixels& pixels, const RECT& area, COLORREF colour) {
-    Split result;
-    for (int y = 0; y < pixels.height; ++y)
-        for (int x = 0; x < pixels.width; ++x) {
-            COLORREF p = pixels.at(x, y);
-            if (p == colour) ++result.coloured;
-            else if (p == background_at(area.left + x, area.top + y)) ++result.background;
-            else ++result.other;
-        }
-    return result;
-}
-
 // The mouse leaves a label over the window's background, as a real mouse does: Wine does not grab
 // the pointer for a capture, so a jump straight out of the window would go unseen.
 class HyperlinkTest : public testing::Test {
