@@ -4,6 +4,10 @@
 #include "core/memory.h"
 #include "core/strings.h"
 #include "core/system_libraries.h"
+#include "graphics/alpha.h"
+#include "graphics/drawing.h"
+#include "graphics/fonts.h"
+#include "graphics/images.h"
 
 namespace rt {
 
@@ -17,12 +21,19 @@ void start_runtime() {
     the_module = GetModuleHandleA(nullptr);
     create_main_heap();
     init_string_engine();
+    init_drawing_library();
+    init_alpha_support();
+    init_image_library();
+    init_font_library();
     create_memory_heap();
     init_system_libraries();
 }
 
 void end_runtime() {
     close_all_libraries();
+    free_all_fonts();
+    free_all_images();
+    end_alpha_support();
     destroy_heap(main_heap());
     ExitProcess(0);
 }

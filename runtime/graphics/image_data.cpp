@@ -34,6 +34,8 @@ constexpr int BMP_INFO_HEADER = 40;
 constexpr uint32_t BI_RGB_COMPRESSION = 0;
 constexpr uint32_t BI_BITFIELDS_COMPRESSION = 3;
 
+bool is_bmp_info_size(uint32_t size) { return size == 40 || size == 52 || size == 56 || size == 108 || size == 124; }
+
 bool is_bmp_bit_count(int bits) {
     return bits == 1 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32;
 }
@@ -116,7 +118,7 @@ bool read_bmp_layout(const uint8_t* data, int size, BmpLayout* layout) {
     if (!data || size < BMP_FILE_HEADER + BMP_INFO_HEADER || data[0] != 'B' || data[1] != 'M') return false;
     const uint8_t* info = data + BMP_FILE_HEADER;
     uint32_t info_size = read_u32(info);
-    if (info_size < BMP_INFO_HEADER || info_size > static_cast<uint32_t>(size - BMP_FILE_HEADER)) return false;
+    if (!is_bmp_info_size(info_size) || info_size > static_cast<uint32_t>(size - BMP_FILE_HEADER)) return false;
     int32_t width = read_i32(info + 4), height = read_i32(info + 8);
     int bits = read_u16(info + 14);
     uint32_t compression = read_u32(info + 16);
@@ -124,11 +126,12 @@ bool read_bmp_layout(const uint8_t* data, int size, BmpLayout* layout) {
     if (!is_bmp_bit_count(bits)) return false;
     bool bit_fields = compression == BI_BITFIELDS_COMPRESSION && (bits == 16 || bits == 32);
     if (compression != BI_RGB_COMPRESSION && !bit_fields) return false;
-    if (BMP_FILE_HEADER + int64_t{info_size} + bmp_table_bytes(info, bits, compression) > size) return false;
+    int header_bytes = static_cast<int>(info_size + bmp_table_bytes(info, bits, compression));
+    if (BMP_FILE_HEADER + int64_t{header_bytes} > size) return false;
     uint32_t pixel_offset = read_u32(data + 10);
     int64_t pixel_bytes = int64_t{row_bytes(width, bits)} * (height < 0 ? -height : height);
     if (pixel_offset + pixel_bytes > size) return false;
-    *layout = {width, height, bits, std::max(bits, 24), info, data + pixel_offset};
+    *layout = {width, height, bits, std::max(bits, 24), info, header_bytes, data + pixel_offset};
     return true;
 }
 

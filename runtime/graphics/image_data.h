@@ -60,11 +60,16 @@ struct BmpLayout {
     int bit_count;          // 1, 4, 8, 16, 24 or 32
     int depth;              // of the image made from it: the bit count, at least 24
     const uint8_t* header;  // the bitmap information header, followed by its colour table
+    int header_bytes;       // of the header, its colour masks and its colour table
     const uint8_t* pixels;
 };
 
-// True for data that starts with "BM" and is a whole uncompressed (or bit-field) bitmap of at
-// most MAX_IMAGE_SIDE pixels a side; then `layout` describes it.
+// The most that header_bytes can be: the largest header, colour masks and 256 colours.
+inline constexpr int MAX_BMP_HEADER_BYTES = 124 + 12 + 4 * 256;
+
+// True for data that starts with "BM" and is a whole uncompressed (or bit-field) bitmap with one
+// of the platform's bitmap information headers (40, 52, 56, 108 or 124 bytes), at most
+// MAX_IMAGE_SIDE pixels a side; then `layout` describes it.
 bool read_bmp_layout(const uint8_t* data, int size, BmpLayout* layout);
 
 // The image data of the chosen entry of an icon file.

@@ -227,4 +227,47 @@ void blend_coverage_mask(const PixelRows& output, const uint8_t* mask, int mask_
     }
 }
 
+bool any_alpha(const uint8_t* pixels, size_t count) {
+    for (size_t i = 0; i < count; ++i)
+        if (pixels[4 * i + 3]) return true;
+    return false;
+}
+
+void make_opaque_without_alpha(uint8_t* pixels, size_t count) {
+    if (any_alpha(pixels, count)) return;
+    for (size_t i = 0; i < count; ++i) pixels[4 * i + 3] = 255;
+}
+
+void premultiply_pixels(uint8_t* pixels, size_t count) {
+    for (uint8_t* pixel = pixels; pixel < pixels + 4 * count; pixel += 4) {
+        int alpha = pixel[3];
+        if (alpha == 255) continue;
+        for (int i = 0; i < 3; ++i) pixel[i] = byte_of(pixel[i] * alpha >> 8);
+    }
+}
+
+void premultiply_grey_pixels(uint8_t* pixels, size_t count) {
+    for (uint8_t* pixel = pixels; pixel < pixels + 4 * count; pixel += 4) {
+        int luminance = (3 * pixel[2] + 6 * pixel[1] + pixel[0]) / 10;
+        if (luminance < 64) luminance = 64 + (luminance - 64) * 7 / 10;
+        else if (luminance > 192) luminance = 192 + (luminance - 192) * 7 / 10;
+        uint8_t grey = byte_of(luminance * pixel[3] / 255);
+        pixel[0] = pixel[1] = pixel[2] = grey;
+    }
+}
+
+bool alpha_mask_rows(const uint8_t* pixels, int width, int height, uint8_t* mask, int mask_row_length) {
+    bool any_black = false;
+    for (int y = 0; y < height; ++y) {
+        uint8_t* row = mask + static_cast<std::ptrdiff_t>(y) * mask_row_length;
+        std::fill(row, row + mask_row_length, uint8_t{0});
+        for (int x = 0; x < width; ++x) {
+            bool opaque = pixels[(static_cast<size_t>(y) * width + x) * 4 + 3] != 0;
+            any_black |= opaque;
+            if (!opaque) row[x / 8] |= static_cast<uint8_t>(0x80 >> (x % 8));
+        }
+    }
+    return any_black;
+}
+
 } // namespace rt

@@ -3,6 +3,7 @@
 // Portable: it touches memory only.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 namespace rt {
@@ -73,5 +74,23 @@ struct MaskColours {
 // that lies on the output is touched.
 void blend_coverage_mask(const PixelRows& output, const uint8_t* mask, int mask_row_length,
                          int x, int y, int width, int height, const MaskColours& colours);
+
+// Whole 32-bit pixels (blue, green, red, alpha), as the image library and the alpha services
+// handle them; `count` pixels without row padding.
+
+// True when any pixel's alpha byte is nonzero.
+bool any_alpha(const uint8_t* pixels, size_t count);
+// Pixels whose alpha bytes are all 0 carry no alpha: they become opaque. One nonzero alpha byte
+// keeps every alpha byte as it is.
+void make_opaque_without_alpha(uint8_t* pixels, size_t count);
+// For showing with per-pixel alpha blending: colour bytes of pixels below alpha 255 become
+// c x alpha >> 8.
+void premultiply_pixels(uint8_t* pixels, size_t count);
+// The same for a disabled look: each pixel's luminance L = (3 red + 6 green + blue) / 10, pulled
+// 30 % towards the range 64 to 192, times alpha / 255 in all three colour bytes.
+void premultiply_grey_pixels(uint8_t* pixels, size_t count);
+// A one-bit mask (rows of mask_row_length bytes, most significant bit first) of top-down 32-bit
+// pixels: 0 (black) where alpha is nonzero, 1 (white) elsewhere. True when any bit is black.
+bool alpha_mask_rows(const uint8_t* pixels, int width, int height, uint8_t* mask, int mask_row_length);
 
 } // namespace rt

@@ -34,6 +34,7 @@ TEST(BmpLayoutTest, WholeFilesOfEveryBitCountAreDescribed) {
         EXPECT_EQ(layout.bit_count, bits);
         EXPECT_EQ(layout.depth, bits < 24 ? 24 : bits) << "fewer bits are raised to 24";
         EXPECT_EQ(layout.header, bmp.data() + 14);
+        EXPECT_EQ(layout.header_bytes, 40 + (bits <= 8 ? 4 << bits : 0));
         EXPECT_EQ(layout.pixels, bmp.data() + 54 + (bits <= 8 ? 4 << bits : 0));
     }
 }
@@ -59,6 +60,7 @@ TEST(BmpLayoutTest, InconsistentHeadersAreRefused) {
         {"not BM", with(0, 'B' | 'A' << 8, 2)},
         {"a core header of 12 bytes", with(14, 12)},
         {"a header longer than the file", with(14, 0x7FFFFFFF)},
+        {"a header of no known size", with(14, 41)},
         {"width 0", with(18, 0)},
         {"width over 32767", with(18, 32768)},
         {"height 0", with(22, 0)},
