@@ -10,6 +10,7 @@
 #include "graphics/fonts.h"
 #include "graphics/images.h"
 #include "gui/gadgets.h"
+#include "gui/window_background.h"
 #include "gui/windows.h"
 #include "system/launcher.h"
 
@@ -41,6 +42,7 @@ void start_runtime() {
 // Running worker threads are not waited for: ExitProcess ends them.
 void end_runtime() {
     close_all_libraries();
+    free_window_backgrounds();
     end_threads();
     free_window_library();  // closing the windows frees their gadgets
     free_all_fonts();

@@ -39,6 +39,9 @@ void free_all_images();
 // A bottom-up section of that size (each side 1 to MAX_IMAGE_SIDE) and bit count; palette
 // depths get a grey ramp as their colour table. Null on failure.
 HBITMAP new_dib(int width, int height, int bits);
+// The icon's size and depth, from its colour bitmap (or, for a monochrome icon, its mask, which
+// holds the AND and XOR halves); false for a handle that is no icon.
+bool describe_icon(HICON icon, BITMAP* description);
 // A section of the job's size and depth with the rows of the decoder that checked the data, then
 // the decoder closed. Rows that failed to decode stay zero; null when no section could be made.
 HBITMAP decode_to_new_bitmap();
