@@ -5,8 +5,13 @@
 #include "core/strings.h"
 #include "core/system_libraries.h"
 #include "core/threads.h"
+#include "graphics/alpha.h"
+#include "graphics/drawing.h"
+#include "graphics/fonts.h"
+#include "graphics/images.h"
 #include "gui/colours.h"
 #include "gui/gadgets.h"
+#include "gui/window_background.h"
 #include "gui/windows.h"
 #include "system/launcher.h"
 
@@ -18,10 +23,15 @@ HINSTANCE the_module;
 
 HINSTANCE module_handle() { return the_module; }
 
+// The order is binding: the main heap first, the string engine second, the colour library last.
 void start_runtime() {
     the_module = GetModuleHandleA(nullptr);
     create_main_heap();
     init_string_engine();
+    init_drawing_library();
+    init_alpha_support();
+    init_image_library();
+    init_font_library();
     init_window_library();
     init_gadget_library();
     init_launcher();
@@ -31,11 +41,16 @@ void start_runtime() {
     init_colour_library();  // last: it loads a system library for the theme check
 }
 
+// Running worker threads are not waited for: ExitProcess ends them.
 void end_runtime() {
     free_colour_library();  // first: its windows and controls still exist
     close_all_libraries();
+    free_window_backgrounds();
     end_threads();
     free_window_library();  // closing the windows frees their gadgets
+    free_all_fonts();
+    free_all_images();
+    end_alpha_support();
     destroy_heap(main_heap());
     ExitProcess(0);
 }
