@@ -114,7 +114,7 @@ bool describe_icon(HICON icon, BITMAP* description) {
     HBITMAP described = colour ? colour.get() : mask.get();
     if (!described || !GetObjectA(described, sizeof *description, description)) return false;
     if (!colour) description->bmHeight /= 2;
-    return true;
+    return description->bmWidth <= MAX_IMAGE_SIDE && description->bmHeight <= MAX_IMAGE_SIDE;  // fits the record
 }
 
 intptr_t created_icon(intptr_t number, ImageRecord* record, const IconImage& image) {
