@@ -4,10 +4,12 @@
 #include "core/memory.h"
 #include "core/strings.h"
 #include "core/system_libraries.h"
+#include "core/threads.h"
 #include "graphics/alpha.h"
 #include "graphics/drawing.h"
 #include "graphics/fonts.h"
 #include "graphics/images.h"
+#include "system/launcher.h"
 
 namespace rt {
 
@@ -25,12 +27,15 @@ void start_runtime() {
     init_alpha_support();
     init_image_library();
     init_font_library();
+    init_launcher();
+    init_threads();
     create_memory_heap();
     init_system_libraries();
 }
 
 void end_runtime() {
     close_all_libraries();
+    end_threads();
     free_all_fonts();
     free_all_images();
     end_alpha_support();

@@ -63,12 +63,11 @@ TEST(SystemLibraryTest, MissingLibrariesGiveNull) {
 }
 
 TEST(SystemLibraryTest, ReusingANumberFreesTheLibraryItHeld) {
-    // msacm32: a library nothing in the start-up loads (msimg32 is the alpha support's).
-    ASSERT_EQ(GetModuleHandleA("msacm32.dll"), nullptr) << "precondition: msacm32 not loaded yet";
-    open_library(5, "msacm32.dll");
-    EXPECT_NE(GetModuleHandleA("msacm32.dll"), nullptr);
+    ASSERT_EQ(GetModuleHandleA("mpr.dll"), nullptr) << "precondition: mpr not loaded yet";
+    open_library(5, "mpr.dll");
+    EXPECT_NE(GetModuleHandleA("mpr.dll"), nullptr);
     open_library(5, "kernel32.dll");
-    EXPECT_EQ(GetModuleHandleA("msacm32.dll"), nullptr) << "the old module was freed";
+    EXPECT_EQ(GetModuleHandleA("mpr.dll"), nullptr) << "the old module was freed";
     close_library(5);
 }
 
