@@ -252,6 +252,7 @@ int draw_text(int x, int y, const char* text) {
 void blend_text_mask(const uint8_t* mask, int mask_row_length, int x, int y, int width, int height) {
     DrawingContext* context = drawing_in_progress();
     if (!context || !mask) return;
+    follow_colours(*context);  // text is in the front colour, whatever a box applied since
     MaskColours colours{context->mode, !(context->mode & DRAW_TRANSPARENT), context->applied_front_colour,
                         context->applied_back_colour};
     blend_coverage_mask(output_rows(*context), mask, mask_row_length, x, y, width, height, colours);

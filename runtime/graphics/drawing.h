@@ -64,7 +64,8 @@ void set_drawing_font(HFONT font);
 // when nothing is drawn.
 int draw_text(int x, int y, const char* text);
 // Blends a 24-bit top-down coverage mask of width x height pixels, rows of mask_row_length
-// bytes, into the output with its top-left at (x, y), in the mode and the applied colours.
+// bytes, into the output with its top-left at (x, y), in the mode, the front colour and (for
+// opaque text) the back colour.
 void blend_text_mask(const uint8_t* mask, int mask_row_length, int x, int y, int width, int height);
 // The output's pixel as a colour (with alpha on 32 bits in the alpha modes); 0 outside.
 Colour read_point(int x, int y);

@@ -4,6 +4,7 @@
 
 #include "graphics/pixels.h"
 
+#include <algorithm>
 #include <array>
 #include <vector>
 
@@ -266,6 +267,55 @@ TEST(MaskBlendTest, OnlyThePartOnTheOutputIsBlendedAndTheMaskIsNotReadPastItsSiz
         }
         EXPECT_EQ(picture, row.picture) << "mask at " << row.x << "," << row.y;
     }
+}
+
+// Whole-pixel services of the alpha support, on blue, green, red, alpha quadruples.
+TEST(AlphaPixelsTest, PremultiplyingShiftsByEightBitsAndLeavesOpaquePixels) {
+    uint8_t pixels[] = {255, 128, 2, 128, 10, 20, 30, 255, 255, 255, 255, 0};
+    premultiply_pixels(pixels, 3);
+    const uint8_t expected[] = {127, 64, 1, 128, 10, 20, 30, 255, 0, 0, 0, 0};
+    EXPECT_TRUE(std::equal(pixels, pixels + 12, expected));
+}
+
+TEST(AlphaPixelsTest, GreyCopiesPullLuminanceTowardsTheMiddleAndWeightItByAlpha) {
+    const struct {
+        Bytes before;
+        int grey;
+    } rows[] = {
+        {{150, 100, 50, 255}, 90},            // L = (3 x 50 + 6 x 100 + 150) / 10, within 64 to 192
+        {{255, 255, 255, 128}, 236 * 128 / 255},  // 192 + (255 - 192) x 7 / 10
+        {{0, 0, 0, 255}, 20},                 // 64 + (0 - 64) x 7 / 10 truncates toward zero: 64 - 44
+        {{0, 0, 0, 0}, 0},
+    };
+    for (const auto& row : rows) {
+        uint8_t pixel[4] = {uint8_t(row.before[0]), uint8_t(row.before[1]), uint8_t(row.before[2]), uint8_t(row.before[3])};
+        premultiply_grey_pixels(pixel, 1);
+        EXPECT_EQ((Bytes{pixel[0], pixel[1], pixel[2], pixel[3]}), (Bytes{row.grey, row.grey, row.grey, row.before[3]}));
+    }
+}
+
+TEST(AlphaPixelsTest, PixelsWithoutAnyAlphaBecomeOpaqueAndOneAlphaKeepsThemAll) {
+    uint8_t none[8] = {1, 2, 3, 0, 4, 5, 6, 0}, one[8] = {1, 2, 3, 0, 4, 5, 6, 7};
+    EXPECT_FALSE(any_alpha(none, 2));
+    make_opaque_without_alpha(none, 2);
+    EXPECT_EQ(none[3], 255);
+    EXPECT_EQ(none[7], 255);
+    EXPECT_TRUE(any_alpha(one, 2));
+    make_opaque_without_alpha(one, 2);
+    EXPECT_EQ(one[3], 0);
+    EXPECT_EQ(one[7], 7);
+}
+
+TEST(AlphaPixelsTest, MasksAreBlackWherePixelsHaveAlpha) {
+    std::vector<uint8_t> pixels(10 * 2 * 4);  // 10 x 2, top-down
+    pixels[3] = 1;                 // (0, 0)
+    pixels[(10 + 9) * 4 + 3] = 255;  // (9, 1)
+    uint8_t mask[2 * 4];
+    EXPECT_TRUE(alpha_mask_rows(pixels.data(), 10, 2, mask, 4));
+    const uint8_t expected[] = {0x7F, 0xC0, 0, 0, 0xFF, 0x80, 0, 0};  // bits past the width stay 0
+    EXPECT_TRUE(std::equal(mask, mask + 8, expected));
+    std::vector<uint8_t> clear(4 * 4);
+    EXPECT_FALSE(alpha_mask_rows(clear.data(), 2, 2, mask, 4)) << "no black pixel";
 }
 
 } // namespace
