@@ -4,6 +4,7 @@
 #include "core/memory.h"
 #include "core/strings.h"
 #include "core/system_libraries.h"
+#include "system/file_requester.h"
 
 namespace rt {
 
@@ -17,6 +18,7 @@ void start_runtime() {
     the_module = GetModuleHandleA(nullptr);
     create_main_heap();
     init_string_engine();
+    init_file_requester();
     create_memory_heap();
     init_system_libraries();
 }
