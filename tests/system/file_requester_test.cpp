@@ -301,33 +301,30 @@ TEST_F(FileRequesterTest, EachThreadEnablesOnlyTheWindowsItDisabled) {
     DestroyWindow(kept_in_front);
 }
 
+// The answer for several files is the folder, a backslash and the first name, even when that
+// passes 260 bytes although each part fits the platform.
 TEST_F(FileRequesterTest, SeveralChosenFilesGiveTheFolderABackslashAndTheFirstName) {
-    for (const char* file : {"C:\\Video\\first.avi", "C:\\Video\\second.avi"})
-        CloseHandle(CreateFileA(file, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-    std::string chosen = run_dialog(
-        "Requester-several",
-        [](int at) { return open_file_requester("Requester-several", "C:\\Video\\", "", 0, REQUESTER_MULTIPLE, 0, at); },
-        [](HWND) { return type_and_press_return("\"first.avi\" \"second.avi\""); });
-    EXPECT_EQ(chosen, "C:\\Video\\first.avi");
-}
-
-// Folder, backslash and first name may pass 260 bytes although each part fits the platform.
-TEST_F(FileRequesterTest, ALongSeveralFilesResultIsWrittenWhole) {
-    const std::string folder = "C:\\Video\\" + std::string(100, 'f');
-    const std::string first = std::string(150, 'a') + ".avi", second = std::string(150, 'b') + ".avi";
-    CreateDirectoryA(folder.c_str(), nullptr);
-    for (const std::string& name : {first, second}) {
-        std::wstring path = L"\\\\?\\" + std::wstring(folder.begin(), folder.end()) + L"\\" + std::wstring(name.begin(), name.end());
-        CloseHandle(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    struct Row {
+        std::string folder, first, second;
+    };
+    const Row rows[] = {{"C:\\Video", "first.avi", "second.avi"},
+                        {"C:\\Video\\" + std::string(100, 'f'), std::string(150, 'a') + ".avi", std::string(150, 'b') + ".avi"}};
+    for (const Row& row : rows) {
+        CreateDirectoryA(row.folder.c_str(), nullptr);
+        for (const std::string& name : {row.first, row.second}) {
+            std::string path = "\\\\?\\" + row.folder + "\\" + name;  // past MAX_PATH too
+            CloseHandle(CreateFileW(std::wstring(path.begin(), path.end()).c_str(), GENERIC_WRITE, 0, nullptr,
+                                    CREATE_ALWAYS, 0, nullptr));
+        }
+        std::string title = "Requester-several-" + std::to_string(&row - rows), default_file = row.folder + "\\";
+        std::string chosen = run_dialog(
+            title,
+            [&](int at) {
+                return open_file_requester(title.c_str(), default_file.c_str(), "", 0, REQUESTER_MULTIPLE, 0, at);
+            },
+            [&](HWND) { return type_and_press_return("\"" + row.first + "\" \"" + row.second + "\""); });
+        EXPECT_EQ(chosen, row.folder + "\\" + row.first) << "the reservation grows to hold the whole answer";
     }
-    std::string default_file = folder + "\\";
-    std::string chosen = run_dialog(
-        "Requester-long",
-        [&](int at) {
-            return open_file_requester("Requester-long", default_file.c_str(), "", 0, REQUESTER_MULTIPLE, 0, at);
-        },
-        [&](HWND) { return type_and_press_return("\"" + first + "\" \"" + second + "\""); });
-    EXPECT_EQ(chosen, folder + "\\" + first) << "the reservation grows to hold the whole answer";
 }
 
 TEST_F(FileRequesterTest, TheSaveFlagAsksWithTheSaveDialog) {
