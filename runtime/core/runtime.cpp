@@ -4,7 +4,9 @@
 #include "core/memory.h"
 #include "core/strings.h"
 #include "core/system_libraries.h"
+#include "core/threads.h"
 #include "system/file_requester.h"
+#include "system/launcher.h"
 
 namespace rt {
 
@@ -18,13 +20,16 @@ void start_runtime() {
     the_module = GetModuleHandleA(nullptr);
     create_main_heap();
     init_string_engine();
+    init_launcher();
     init_file_requester();
+    init_threads();
     create_memory_heap();
     init_system_libraries();
 }
 
 void end_runtime() {
     close_all_libraries();
+    end_threads();
     destroy_heap(main_heap());
     ExitProcess(0);
 }

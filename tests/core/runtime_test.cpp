@@ -63,11 +63,11 @@ TEST(SystemLibraryTest, MissingLibrariesGiveNull) {
 }
 
 TEST(SystemLibraryTest, ReusingANumberFreesTheLibraryItHeld) {
-    ASSERT_EQ(GetModuleHandleA("msimg32.dll"), nullptr) << "precondition: msimg32 not loaded yet";
-    open_library(5, "msimg32.dll");
-    EXPECT_NE(GetModuleHandleA("msimg32.dll"), nullptr);
+    ASSERT_EQ(GetModuleHandleA("mpr.dll"), nullptr) << "precondition: mpr not loaded yet";
+    open_library(5, "mpr.dll");
+    EXPECT_NE(GetModuleHandleA("mpr.dll"), nullptr);
     open_library(5, "kernel32.dll");
-    EXPECT_EQ(GetModuleHandleA("msimg32.dll"), nullptr) << "the old module was freed";
+    EXPECT_EQ(GetModuleHandleA("mpr.dll"), nullptr) << "the old module was freed";
     close_library(5);
 }
 

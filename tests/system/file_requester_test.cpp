@@ -128,12 +128,17 @@ bool type_and_press_return(const std::string& path) {
     return send_x_input("type " + path) && send_x_input("key Return");
 }
 
+// Each test may change the current directory; the next one finds it as it was.
 class FileRequesterTest : public testing::Test {
 protected:
     static void SetUpTestSuite() {
         CreateDirectoryA("C:\\Video", nullptr);
         CreateDirectoryA("C:\\Work", nullptr);
     }
+    void SetUp() override { directory_before = current_directory(); }
+    void TearDown() override { SetCurrentDirectoryA(directory_before.c_str()); }
+
+    std::string directory_before;
 };
 
 TEST_F(FileRequesterTest, TheConvertersCallShowsItsTitleAndFilterAndReturnsTheTypedPath) {

@@ -1,0 +1,111 @@
+// Threads: numbering from 1, lazy closing of ended threads' handles, per-thread string buffers,
+// and a shutdown that does not wait for a running worker.
+#include <gtest/gtest.h>
+
+#include "core/runtime.h"
+#include "core/strings.h"
+#include "core/threads.h"
+
+#include <string>
+
+namespace {
+
+using namespace rt;
+
+// Blocks until the event given as argument is set, then ends with exit code 7.
+int wait_for_gate(intptr_t gate) {
+    WaitForSingleObject(reinterpret_cast<HANDLE>(gate), INFINITE);
+    return 7;
+}
+
+struct Gate {
+    HANDLE event = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    ~Gate() { CloseHandle(event); }
+    intptr_t argument() const { return reinterpret_cast<intptr_t>(event); }
+};
+
+bool is_open(HANDLE handle) {
+    DWORD flags;
+    return GetHandleInformation(handle, &flags) != 0;
+}
+
+// Runs first in this program, so that its threads are the first the library starts.
+TEST(ThreadsTest, NumbersFromOneAndClosesEndedThreadsAtTheNextStart) {
+    Gate first_gate, second_gate, open_gate;
+    SetEvent(open_gate.event);
+
+    EXPECT_EQ(create_thread(wait_for_gate, first_gate.argument()), 1);
+    HANDLE first = thread_handle_if_running(1);
+    ASSERT_NE(first, nullptr) << "a running thread is listed";
+    EXPECT_EQ(create_thread(nullptr, 0), 0) << "no procedure, no thread";
+    EXPECT_EQ(create_thread(wait_for_gate, second_gate.argument()), 2) << "a failed start uses no number";
+    HANDLE second = thread_handle_if_running(2);
+    ASSERT_NE(second, nullptr);
+
+    SetEvent(first_gate.event);
+    WaitForSingleObject(first, INFINITE);
+    DWORD code = 0;
+    GetExitCodeThread(first, &code);
+    EXPECT_EQ(code, 7u) << "the procedure's result is the thread's exit code";
+    EXPECT_EQ(thread_handle_if_running(1), nullptr) << "an ended thread has no running handle";
+    EXPECT_TRUE(is_open(first)) << "its handle stays open until the next start";
+
+    EXPECT_EQ(create_thread(wait_for_gate, open_gate.argument()), 3);
+    EXPECT_FALSE(is_open(first)) << "the next start closed the ended thread's handle";
+    EXPECT_EQ(thread_handle_if_running(2), second) << "a still-running thread stays listed";
+    EXPECT_TRUE(is_open(second));
+
+    EXPECT_EQ(thread_handle_if_running(0), nullptr) << "0 never names a thread";
+    EXPECT_EQ(thread_handle_if_running(99), nullptr);
+    SetEvent(second_gate.event);
+    WaitForSingleObject(second, INFINITE);
+}
+
+struct BufferProbe {
+    int capacity_at_start;
+    std::string built;
+};
+
+int build_in_own_buffer(intptr_t argument) {
+    auto& probe = *reinterpret_cast<BufferProbe*>(argument);
+    StringBuffer& buffer = current_string_buffer();
+    probe.capacity_at_start = buffer.capacity;
+    append_to_buffer("worker ");
+    append_to_buffer(std::string(100, 'w').c_str());
+    probe.built = buffer.base;
+    return 0;
+}
+
+TEST(ThreadsTest, EachWorkerBuildsInABufferOfItsOwn) {
+    StringBuffer& buffer = current_string_buffer();
+    int saved = buffer.position;
+    append_to_buffer("main thread's temporary");
+    int position = buffer.position;
+
+    BufferProbe probe{};
+    int number = create_thread(build_in_own_buffer, reinterpret_cast<intptr_t>(&probe));
+    ASSERT_NE(number, 0);
+    if (HANDLE thread = thread_handle_if_running(number)) WaitForSingleObject(thread, INFINITE);
+
+    EXPECT_EQ(probe.capacity_at_start, 16) << "a worker starts with a new buffer";
+    EXPECT_EQ(probe.built, "worker " + std::string(100, 'w'));
+    EXPECT_EQ(buffer.position, position) << "the worker did not move the main thread's position";
+    EXPECT_STREQ(buffer.base + saved, "main thread's temporary");
+    set_buffer_position(saved);
+}
+
+int run_forever(intptr_t) {
+    Sleep(INFINITE);
+    return 0;
+}
+
+TEST(ThreadsDeathTest, ShutdownWithARunningWorkerReturnsWithoutWaitingAndExitsZero) {
+    EXPECT_EXIT(
+        {
+            create_thread(run_forever, 0);
+            end_runtime();
+        },
+        testing::ExitedWithCode(0), "");
+}
+
+} // namespace

@@ -1,0 +1,162 @@
+// File names: the file part of a path, renaming without losing a file, the current directory at a
+// root and deeper than MAX_PATH, and the plain-name test.
+#include <gtest/gtest.h>
+
+#include "core/strings.h"
+#include "system/file_names.h"
+#include "system/scratch_folder.h"
+
+#include <string>
+#include <thread>
+
+namespace {
+
+using namespace rt;
+using test_support::file_exists;
+using test_support::read_file;
+using test_support::ScratchFolder;
+using test_support::write_file;
+
+template <class Write>
+std::string written_by(Write write) {
+    StringBuffer& buffer = current_string_buffer();
+    int saved = buffer.position;
+    write(saved);
+    std::string result = buffer.base + saved;
+    EXPECT_EQ(buffer.position, saved + static_cast<int>(result.size())) << "position ends on the terminator";
+    set_buffer_position(saved);
+    return result;
+}
+
+std::string file_part(const char* path) {
+    return written_by([&](int at) { get_file_part(path, at); });
+}
+
+std::string current_directory() {
+    return written_by([](int at) { get_current_directory(at); });
+}
+
+TEST(FilePartTest, AfterTheLastSeparatorUpToAQuote) {
+    struct {
+        const char* path;
+        const char* expected;
+    } cases[] = {
+        {"C:\\Video\\my_clip.avi", "my_clip.avi"},
+        {"D:/films/a.b.mpg", "a.b.mpg"},
+        {"clip.avi", "clip.avi"},
+        {"C:\\Video\\", ""},
+        {"C:/Video/", ""},
+        {"\"C:\\a\\b.avi\" -x", "b.avi"},
+        {"\"C:\\a\\b.avi\" -o\\out.flv", "out.flv"},
+        {"\"clip.avi\"", "clip.avi"},
+        {"\"", ""},
+        {"C:\\My Videos\\my clip one.avi", "my clip one.avi"},
+        {"C:\\mixed/sep\\arators/last.x", "last.x"},
+        {"", ""},
+        {nullptr, ""},
+    };
+    for (const auto& c : cases) EXPECT_EQ(file_part(c.path), c.expected) << (c.path ? c.path : "(null)");
+}
+
+TEST(FilePartTest, APathInTheBufferIsReaddressedAfterTheMove) {
+    std::thread([] {
+        StringBuffer& buffer = current_string_buffer();  // a new thread's buffer: 16 bytes
+        char* neighbour = nullptr;  // behind the buffer, so that growth must move it
+        assign_string(&neighbour, "neighbour");
+        append_to_buffer("C:\\a\\b.avi");
+        int result = ++buffer.position;
+        char* old_base = buffer.base;
+        get_file_part(buffer.base, result);
+        EXPECT_NE(buffer.base, old_base) << "the reservation moved the buffer";
+        EXPECT_STREQ(buffer.base + result, "b.avi");
+        get_file_part(buffer.base, 0);  // over its own argument
+        EXPECT_STREQ(buffer.base, "b.avi");
+        EXPECT_EQ(buffer.position, 5);
+        free_string(neighbour);
+        release_string_buffer();
+    }).join();
+}
+
+TEST(RenameFileTest, RenamesWithoutEverLosingAFile) {
+    ScratchFolder folder("rename");
+    const std::string spaced = folder.file("my clip.avi"), plain = folder.file("my_clip.avi");
+    write_file(spaced, "video bytes");
+    EXPECT_NE(rename_file(spaced.c_str(), plain.c_str()), 0);
+    EXPECT_FALSE(file_exists(spaced));
+    EXPECT_EQ(read_file(plain), "video bytes");
+
+    rename_file(plain.c_str(), plain.c_str());
+    EXPECT_EQ(read_file(plain), "video bytes") << "renaming onto the same name leaves the file unchanged";
+
+    const std::string nowhere = folder.file("no such folder\\clip.avi");
+    EXPECT_EQ(rename_file(plain.c_str(), nowhere.c_str()), 0) << "a folder that does not exist";
+    EXPECT_EQ(read_file(plain), "video bytes");
+
+    const std::string other = folder.file("other.avi");
+    write_file(other, "other bytes");
+    EXPECT_EQ(rename_file(plain.c_str(), other.c_str()), 0) << "an existing file is never replaced";
+    EXPECT_EQ(read_file(plain), "video bytes");
+    EXPECT_EQ(read_file(other), "other bytes");
+
+    EXPECT_EQ(rename_file(nullptr, plain.c_str()), 0);
+    EXPECT_EQ(rename_file(plain.c_str(), nullptr), 0);
+    EXPECT_EQ(read_file(plain), "video bytes");
+}
+
+class CurrentDirectoryTest : public testing::Test {
+protected:
+    void SetUp() override { GetCurrentDirectoryW(MAX_PATH, previous); }
+    void TearDown() override { SetCurrentDirectoryW(previous); }
+    wchar_t previous[MAX_PATH];
+};
+
+TEST_F(CurrentDirectoryTest, EndsInOneBackslash) {
+    ScratchFolder folder("current");
+    ASSERT_TRUE(SetCurrentDirectoryA(folder.path().c_str()));
+    EXPECT_EQ(current_directory(), folder.path() + "\\");
+    ASSERT_TRUE(SetCurrentDirectoryA("C:\\"));
+    EXPECT_EQ(current_directory(), "C:\\") << "a root already ends in a backslash";
+}
+
+TEST_F(CurrentDirectoryTest, ADirectoryDeeperThanMaxPathIsReturnedWhole) {
+    ScratchFolder folder("deep");
+    std::wstring deep = L"\\\\?\\" + std::wstring(folder.path().begin(), folder.path().end());
+    std::string expected = folder.path();
+    const std::string level = "level-of-a-deep-directory-tree-0123456789";  // 41 characters
+    while (expected.size() <= 300) {
+        deep += L"\\" + std::wstring(level.begin(), level.end());
+        expected += "\\" + level;
+        ASSERT_TRUE(CreateDirectoryW(deep.c_str(), nullptr));
+    }
+    ASSERT_TRUE(SetCurrentDirectoryW(deep.c_str() + 4)) << "a deep current directory can be set";
+
+    StringBuffer& buffer = current_string_buffer();
+    int saved = buffer.position;
+    append_to_buffer("label ");
+    get_current_directory(buffer.position);
+    EXPECT_EQ(std::string(buffer.base + saved), "label " + expected + "\\");
+    EXPECT_EQ(buffer.position, saved + 6 + static_cast<int>(expected.size()) + 1);
+    set_buffer_position(saved);
+
+    SetCurrentDirectoryW(previous);  // so that the levels can be removed, deepest first
+    for (std::size_t levels = (expected.size() - folder.path().size()) / (level.size() + 1); levels; --levels) {
+        RemoveDirectoryW(deep.c_str());
+        deep.erase(deep.rfind(L'\\'));
+    }
+}
+
+TEST(ValidFileNameTest, PlainNamesOnly) {
+    struct {
+        const char* text;
+        int expected;
+    } cases[] = {
+        {"clip one.avi", 1}, {"a.b.c", 1},       {"...", 1},      {"\xc2\xe8\xe4\xe5\xee.avi", 1},
+        {"C:\\clip.avi", 0}, {"a?b", 0},         {"", 0},         {nullptr, 0},
+        {"a/b", 0},          {"a:b", 0},         {"a*b", 0},      {"a<b", 0},
+        {"a>b", 0},          {"a|b", 0},         {"a\"b", 0},     {"tab\there", 0},
+        {"\x1f", 0},         {" ", 1},
+    };
+    for (const auto& c : cases) EXPECT_EQ(is_valid_file_name(c.text), c.expected) << (c.text ? c.text : "(null)");
+}
+
+} // namespace
