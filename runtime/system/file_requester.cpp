@@ -59,12 +59,7 @@ private:
     char* text_;
 };
 
-// The empty result at the result position.
-char* empty_result(int at) {
-    char* result = reserve_in_buffer(0, at);
-    *result = 0;
-    return result;
-}
+void write_empty_result(int at) { *reserve_in_buffer(0, at) = 0; }
 
 // "label|pattern|label|pattern" becomes the dialog's list of zero-terminated strings.
 void make_filter_list(char* pattern_copy) {
@@ -95,7 +90,7 @@ HWND application_foreground_window() {
 // The dialog's answer at the result position: the chosen path, or, when several files were
 // chosen (the folder, then the names, each ended by a zero byte), the folder with a final
 // backslash and the first name. The reservation is 260 bytes, more when the answer needs it.
-char* write_choice(const char* files, bool several_allowed, int at) {
+void write_choice(const char* files, bool several_allowed, int at) {
     std::size_t folder_length = std::strlen(files);
     const char* first_name = files + folder_length + 1;
     bool several = several_allowed && *first_name;
@@ -110,7 +105,6 @@ char* write_choice(const char* files, bool several_allowed, int at) {
     end = std::copy_n(first_name, name_length, end);
     *end = 0;
     unreserve_in_buffer(reserved - static_cast<int>(length));
-    return result;
 }
 
 BOOL CALLBACK disable_unless_foreground(HWND window, LPARAM foreground) {
@@ -144,13 +138,13 @@ void init_file_requester() {
     CoInitialize(nullptr);
 }
 
-char* open_file_requester(const char* title, const char* default_file, const char* pattern, int pattern_position,
-                          int at) {
-    return open_file_requester(title, default_file, pattern, pattern_position, 0, 0, at);
+void open_file_requester(const char* title, const char* default_file, const char* pattern, int pattern_position,
+                         int result_position) {
+    open_file_requester(title, default_file, pattern, pattern_position, 0, 0, result_position);
 }
 
-char* open_file_requester(const char* title, const char* default_file, const char* pattern, int pattern_position,
-                          int mode, int save, int at) {
+void open_file_requester(const char* title, const char* default_file, const char* pattern, int pattern_position,
+                         int mode, int save, int result_position) {
     bool several_allowed = mode & REQUESTER_MULTIPLE;
     int buffer_bytes = several_allowed ? MULTIPLE_CHOICE_BYTES : SINGLE_CHOICE_BYTES;
     // Two zero bytes past what the dialog may fill keep the end of its answer readable.
@@ -160,8 +154,10 @@ char* open_file_requester(const char* title, const char* default_file, const cha
     // window procedures that run while the dialog is open can move.
     HeapText title_copy(title);
     HeapText default_copy(default_file);
-    if (!files.get() || !filter.get() || (title && !title_copy.get()) || (default_file && !default_copy.get()))
-        return empty_result(at);
+    if (!files.get() || !filter.get() || (title && !title_copy.get()) || (default_file && !default_copy.get())) {
+        write_empty_result(result_position);
+        return;
+    }
     make_filter_list(filter.get());
 
     OPENFILENAMEA dialog{};
@@ -178,7 +174,8 @@ char* open_file_requester(const char* title, const char* default_file, const cha
     disable_other_windows();
     BOOL chosen = save ? GetSaveFileNameA(&dialog) : GetOpenFileNameA(&dialog);
     enable_other_windows();
-    return chosen ? write_choice(files.get(), several_allowed, at) : empty_result(at);
+    if (chosen) write_choice(files.get(), several_allowed, result_position);
+    else write_empty_result(result_position);
 }
 
 void disable_other_windows() {
