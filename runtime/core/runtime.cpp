@@ -13,6 +13,7 @@
 #include "gui/gadgets.h"
 #include "gui/window_background.h"
 #include "gui/windows.h"
+#include "system/file_requester.h"
 #include "system/launcher.h"
 
 namespace rt {
@@ -35,6 +36,7 @@ void start_runtime() {
     init_gadget_library();
     init_window_library();
     init_launcher();
+    init_file_requester();
     init_threads();
     create_memory_heap();
     init_system_libraries();
