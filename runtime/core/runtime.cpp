@@ -33,8 +33,8 @@ void start_runtime() {
     init_alpha_support();
     init_image_library();
     init_font_library();
-    init_gadget_library();
     init_window_library();
+    init_gadget_library();
     init_launcher();
     init_file_requester();
     init_threads();
@@ -47,8 +47,8 @@ void start_runtime() {
 void end_runtime() {
     free_colour_library();  // first: its windows and controls still exist
     close_all_libraries();
-    end_threads();
     free_window_backgrounds();
+    end_threads();
     free_window_library();  // closing the windows frees their gadgets
     free_all_fonts();
     free_all_images();

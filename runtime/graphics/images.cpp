@@ -132,16 +132,6 @@ intptr_t created_icon(intptr_t number, ImageRecord* record, const IconImage& ima
 
 void init_image_library() { image_table = create_table_of<ImageRecord>(16, free_image); }
 
-bool describe_icon(HICON icon, BITMAP* description) {
-    ICONINFO info{};
-    if (!GetIconInfo(icon, &info)) return false;
-    DeletedObject<HBITMAP> colour(info.hbmColor), mask(info.hbmMask);
-    HBITMAP described = colour ? colour.get() : mask.get();
-    if (!described || !GetObjectA(described, sizeof *description, description)) return false;
-    if (!colour) description->bmHeight /= 2;
-    return true;
-}
-
 HBITMAP new_dib(int width, int height, int bits) {
     if (width < 1 || width > MAX_IMAGE_SIDE || height < 1 || height > MAX_IMAGE_SIDE || !is_dib_bit_count(bits)) return nullptr;
     DibInfo info{};
