@@ -23,4 +23,4 @@ test: check-pe32
 	ctest --preset win64
 
 run: build
-	scripts/run-converter
+	@echo "The converter is not yet part of the build; 'make test' runs what exists."

@@ -105,18 +105,6 @@ HICON icon_from_image(const IconImage& image) {
     return icon;
 }
 
-// The icon's size and depth, from its colour bitmap (or, for a monochrome icon, its mask, which
-// holds the AND and XOR halves).
-bool describe_icon(HICON icon, BITMAP* description) {
-    ICONINFO info{};
-    if (!GetIconInfo(icon, &info)) return false;
-    DeletedObject<HBITMAP> colour(info.hbmColor), mask(info.hbmMask);
-    HBITMAP described = colour ? colour.get() : mask.get();
-    if (!described || !GetObjectA(described, sizeof *description, description)) return false;
-    if (!colour) description->bmHeight /= 2;
-    return description->bmWidth <= MAX_IMAGE_SIDE && description->bmHeight <= MAX_IMAGE_SIDE;  // fits the record
-}
-
 intptr_t created_icon(intptr_t number, ImageRecord* record, const IconImage& image) {
     HICON icon = icon_from_image(image);
     BITMAP description{};
@@ -129,6 +117,16 @@ intptr_t created_icon(intptr_t number, ImageRecord* record, const IconImage& ima
 }
 
 } // namespace
+
+bool describe_icon(HICON icon, BITMAP* description) {
+    ICONINFO info{};
+    if (!GetIconInfo(icon, &info)) return false;
+    DeletedObject<HBITMAP> colour(info.hbmColor), mask(info.hbmMask);
+    HBITMAP described = colour ? colour.get() : mask.get();
+    if (!described || !GetObjectA(described, sizeof *description, description)) return false;
+    if (!colour) description->bmHeight /= 2;
+    return description->bmWidth <= MAX_IMAGE_SIDE && description->bmHeight <= MAX_IMAGE_SIDE;  // fits the record
+}
 
 void init_image_library() { image_table = create_table_of<ImageRecord>(16, free_image); }
 
