@@ -32,9 +32,10 @@ inline CreatedDc display_dc() { return CreatedDc(CreateDCA("DISPLAY", nullptr, n
 inline CreatedDc memory_dc(HDC compatible_with = nullptr) { return CreatedDc(CreateCompatibleDC(compatible_with)); }
 
 // An object selected into a device context for the scope; the previous one comes back after.
+// A null object selects nothing.
 class SelectedObject {
 public:
-    SelectedObject(HDC dc, HGDIOBJ object) : dc_(dc), previous_(SelectObject(dc, object)) {}
+    SelectedObject(HDC dc, HGDIOBJ object) : dc_(dc), previous_(object ? SelectObject(dc, object) : nullptr) {}
     ~SelectedObject() {
         if (previous_) SelectObject(dc_, previous_);
     }

@@ -53,7 +53,7 @@ GadgetOps hyperlink_ops() {
 void draw_underline(HDC dc, const char* text, int length, COLORREF colour) {
     SIZE extent;
     if (!GetTextExtentPoint32A(dc, text, length, &extent)) return;
-    OwnedGdiObject pen(CreatePen(PS_SOLID, 0, colour));
+    DeletedObject<HPEN> pen(CreatePen(PS_SOLID, 0, colour));
     SelectedObject selected(dc, pen.get());
     MoveToEx(dc, 0, extent.cy, nullptr);
     LineTo(dc, extent.cx, extent.cy);
