@@ -23,4 +23,4 @@ test: check-pe32
 	ctest --preset win64
 
 run: build
-	@echo "The converter is not yet part of the build; 'make test' runs what exists."
+	scripts/run-converter
