@@ -2,7 +2,7 @@
 SUDO := $(if $(filter 0,$(shell id -u)),,sudo)
 PRESETS := win32 win64 native
 
-.PHONY: test run bootstrap build check-pe32
+.PHONY: test run package bootstrap build check-pe32
 
 bootstrap:
 	$(SUDO) scripts/bootstrap
@@ -24,3 +24,8 @@ test: check-pe32
 
 run: build
 	scripts/run-converter
+
+# The Windows package: a zip of the 32-bit converter and its read-me files, in build/win32.
+package: bootstrap
+	cmake --preset win32 >/dev/null && cmake --build --preset win32 --target converter
+	cd build/win32 && cpack -G ZIP
