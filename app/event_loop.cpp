@@ -52,11 +52,6 @@ void choose_format(const FormatChoice& format) {
     rt::assign_string(&state.output_extension, format.extension);
 }
 
-// Stores what the step wrote at `at` of the string buffer into the variable.
-void keep_result(char** variable, int at) { rt::assign_from_buffer(variable, at); }
-
-int buffer_end() { return rt::current_string_buffer().position; }
-
 // A failed rename onto a name that some other file or folder already holds would leave the job to
 // convert that other entry, and write its output under the chosen name.
 bool clean_name_taken_by_another_entry() {
@@ -66,18 +61,18 @@ bool clean_name_taken_by_another_entry() {
 
 // Asks for the source file and renames it so that its path holds no spaces.
 void browse_for_source() {
-    const int at = buffer_end();
+    const int at = rt::current_string_buffer().position;
     rt::open_file_requester("Открыть файл", "", " Все файлы (*.*)|*.*", 0, at);
-    keep_result(&state.source_path, at);
+    rt::assign_from_buffer(&state.source_path, at);
     rt::replace_all(state.source_path, " ", "_", at);
-    keep_result(&state.clean_path, at);
+    rt::assign_from_buffer(&state.clean_path, at);
     if (!rt::rename_file(state.source_path, state.clean_path) && clean_name_taken_by_another_entry()) {
         rt::assign_string(&state.source_path, "");  // dropped, as after a cancelled dialog
         rt::assign_string(&state.clean_path, "");
     }
     rt::set_gadget_text(SOURCE_FIELD, state.clean_path);
     rt::get_file_part(state.clean_path, at);
-    keep_result(&state.output_base_name, at);
+    rt::assign_from_buffer(&state.output_base_name, at);
 }
 
 void act_on_gadget(intptr_t gadget) {
