@@ -20,7 +20,7 @@ namespace {
 constexpr UINT MARQUEE_MESSAGE = WM_USER + 10;  // PBM_SETMARQUEE
 constexpr LPARAM MARQUEE_INTERVAL_MS = 50;
 
-// Both bars share one rectangle; the busy bar changes first, so one of them is always shown.
+// Both bars share one rectangle: the busy bar is shown or hidden first, then the idle bar the other way.
 void show_busy_bar(bool busy) {
     rt::hide_gadget(BUSY_BAR, busy ? 0 : 1);
     rt::hide_gadget(IDLE_BAR, busy ? 1 : 0);
