@@ -1,5 +1,5 @@
 // Native side of the platform door, for the portable core's tests and fuzzers: malloc with a
-// size header (so that a resize can zero the bytes it adds) and std::mutex.
+// size header (so that a resize can zero the bytes it adds), std::mutex and POSIX thread keys.
 #include "core/platform.h"
 #include "core/platform_common.h"
 
@@ -8,6 +8,8 @@
 #include <cstring>
 #include <mutex>
 #include <new>
+
+#include <pthread.h>
 
 namespace rt {
 
@@ -78,5 +80,19 @@ Lock::Lock() { new (storage_) std::mutex; }
 Lock::~Lock() { mutex_of(storage_)->~mutex(); }
 void Lock::acquire() { mutex_of(storage_)->lock(); }
 void Lock::release() { mutex_of(storage_)->unlock(); }
+
+static_assert(sizeof(pthread_key_t) <= sizeof(unsigned long), "thread key too large");
+
+ThreadSlot::ThreadSlot() {
+    pthread_key_t key;
+    if (pthread_key_create(&key, nullptr) != 0) stop_out_of_memory();
+    index_ = key;
+}
+
+void* ThreadSlot::get() const { return pthread_getspecific(static_cast<pthread_key_t>(index_)); }
+
+void ThreadSlot::set(void* value) {
+    if (pthread_setspecific(static_cast<pthread_key_t>(index_), value) != 0) stop_out_of_memory();
+}
 
 } // namespace rt
