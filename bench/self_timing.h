@@ -1,6 +1,8 @@
 // Timing of the Windows benchmarks, which run under Wine where Google Benchmark is not built:
-// QueryPerformanceCounter around batches of calls. The figure is the median batch's time per
-// call, so that a batch disturbed by another process on the machine does not decide it.
+// QueryPerformanceCounter around batches of calls. A figure and its baseline are timed in
+// alternating batches, so that a slow phase of the machine (another program's load) or of Wine
+// (its window surfaces are flushed to X at its own pace) touches both alike, and each is the
+// median batch's time per call.
 #pragma once
 
 #include <windows.h>
@@ -24,23 +26,37 @@ inline double median(std::vector<double> values) {
     return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
 }
 
-// Nanoseconds per call of the median batch. Between batches `between` runs untimed (e.g. to let
-// the window paint what the calls invalidated).
-template <typename Call, typename Between>
-double nanoseconds_per_call(Call call, int calls_per_batch, int batches, Between between) {
-    std::vector<double> per_call;
-    for (int batch = 0; batch < batches; ++batch) {
+struct Timing {
+    double nanoseconds;           // per call of the measured work
+    double baseline_nanoseconds;  // per call of its baseline
+};
+
+struct Batches {
+    int calls;  // in each batch
+    int count;  // batches of each
+};
+
+// `between` runs untimed after every batch (e.g. to let a window handle what the calls queued).
+template <typename Call, typename Baseline, typename Between>
+Timing time_against(Call call, Baseline baseline, Batches batches, Between between) {
+    std::vector<double> measured, compared;
+    auto per_call = [&](auto& work) {
         const double start = seconds_now();
-        for (int i = 0; i < calls_per_batch; ++i) call();
-        per_call.push_back((seconds_now() - start) * 1e9 / calls_per_batch);
+        for (int i = 0; i < batches.calls; ++i) work();
+        const double nanoseconds = (seconds_now() - start) * 1e9 / batches.calls;
         between();
+        return nanoseconds;
+    };
+    for (int batch = 0; batch < batches.count; ++batch) {
+        measured.push_back(per_call(call));
+        compared.push_back(per_call(baseline));
     }
-    return median(per_call);
+    return {median(measured), median(compared)};
 }
 
-template <typename Call>
-double nanoseconds_per_call(Call call, int calls_per_batch, int batches) {
-    return nanoseconds_per_call(call, calls_per_batch, batches, [] {});
+template <typename Call, typename Baseline>
+Timing time_against(Call call, Baseline baseline, Batches batches) {
+    return time_against(call, baseline, batches, [] {});
 }
 
 } // namespace bench
