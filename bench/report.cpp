@@ -8,10 +8,12 @@ namespace bench {
 
 namespace {
 
-// Three significant digits at least, no exponent: 0.000412, 3.14, 1234.
+// Whole numbers as they are; others with three significant digits at least, no exponent:
+// 0.000412, 3.14, 12.5, 1234.
 std::string number_text(double value) {
     char text[64];
     double magnitude = std::fabs(value);
+    if (magnitude < 1e15 && value == std::floor(value)) magnitude = 100;
     int decimals = magnitude == 0 || magnitude >= 100 ? 0 : magnitude >= 10 ? 1 : magnitude >= 1 ? 2
                  : 2 - static_cast<int>(std::floor(std::log10(magnitude)));
     std::snprintf(text, sizeof text, "%.*f", decimals, value);
