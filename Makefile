@@ -2,7 +2,7 @@
 SUDO := $(if $(filter 0,$(shell id -u)),,sudo)
 PRESETS := win32 win64 native
 
-.PHONY: test run bootstrap build check-pe32
+.PHONY: test run bench bootstrap build check-pe32
 
 bootstrap:
 	$(SUDO) scripts/bootstrap
@@ -24,3 +24,10 @@ test: check-pe32
 
 run: build
 	@echo "The converter is not yet part of the build; 'make test' runs what exists."
+
+# Benchmarks (figures, never assertions): the Windows ones on the win64 build under Wine, the
+# native ones in an optimised build without sanitizers (preset "bench").
+bench: bootstrap
+	cmake --preset win64 >/dev/null && cmake --build --preset win64 --target benchmarks
+	cmake --preset bench >/dev/null && cmake --build --preset bench
+	scripts/run-benchmarks
