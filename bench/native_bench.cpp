@@ -60,9 +60,11 @@ struct Result {
     double bytes_per_second;
 };
 
-// Keeps each run's figures, besides printing the usual console table.
+// Keeps each run's figures, besides printing the usual console table (without colours: the
+// output goes into a file too).
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
+    RatioReporter() : ConsoleReporter(OO_Tabular) {}
     void ReportRuns(const std::vector<Run>& runs) override {
         ConsoleReporter::ReportRuns(runs);
         for (const Run& run : runs) {

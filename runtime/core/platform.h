@@ -1,6 +1,6 @@
 // The portable core's only door to the platform: private heaps, one lock type, one thread slot
 // type, the orderly stop. Win32 heaps, critical sections and TLS slots on Windows; malloc,
-// std::mutex and POSIX thread keys natively.
+// std::mutex and thread_local natively.
 #pragma once
 
 #include <cstddef>

@@ -1,15 +1,15 @@
 // Native side of the platform door, for the portable core's tests and fuzzers: malloc with a
-// size header (so that a resize can zero the bytes it adds), std::mutex and POSIX thread keys.
+// size header (so that a resize can zero the bytes it adds), std::mutex, and thread slots in a
+// thread_local array (native TLS: one load per access).
 #include "core/platform.h"
 #include "core/platform_common.h"
 
+#include <atomic>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
 #include <new>
-
-#include <pthread.h>
 
 namespace rt {
 
@@ -81,18 +81,20 @@ Lock::~Lock() { mutex_of(storage_)->~mutex(); }
 void Lock::acquire() { mutex_of(storage_)->lock(); }
 void Lock::release() { mutex_of(storage_)->unlock(); }
 
-static_assert(sizeof(pthread_key_t) <= sizeof(unsigned long), "thread key too large");
+namespace {
 
-ThreadSlot::ThreadSlot() {
-    pthread_key_t key;
-    if (pthread_key_create(&key, nullptr) != 0) stop_out_of_memory();
-    index_ = key;
+constexpr unsigned long THREAD_SLOTS = 8;
+std::atomic<unsigned long> slots_given{0};
+thread_local void* thread_slots[THREAD_SLOTS];
+
+} // namespace
+
+ThreadSlot::ThreadSlot() : index_(slots_given++) {
+    if (index_ >= THREAD_SLOTS) stop_out_of_memory();
 }
 
-void* ThreadSlot::get() const { return pthread_getspecific(static_cast<pthread_key_t>(index_)); }
+void* ThreadSlot::get() const { return thread_slots[index_]; }
 
-void ThreadSlot::set(void* value) {
-    if (pthread_setspecific(static_cast<pthread_key_t>(index_), value) != 0) stop_out_of_memory();
-}
+void ThreadSlot::set(void* value) { thread_slots[index_] = value; }
 
 } // namespace rt
