@@ -5,6 +5,7 @@
 #include "png_reading.h"
 #include "report.h"
 #include "self_timing.h"
+#include "windows_path.h"
 
 #include "core/runtime.h"
 #include "graphics/images.h"
@@ -46,12 +47,6 @@ void parameter_string() {
     });
 }
 
-std::string windows_path(std::string unix_path) {
-    for (char& c : unix_path)
-        if (c == '/') c = '\\';
-    return "Z:" + unix_path;
-}
-
 struct Throughput {
     double megabytes_per_second, baseline_megabytes_per_second;
 };
@@ -65,7 +60,7 @@ Throughput throughput(Decode decode, Baseline baseline, size_t bytes) {
 }
 
 void png_decoding() {
-    const std::string png = bench::read_whole_file(windows_path(BENCH_RESOURCES "/background.png"));
+    const std::string png = bench::read_whole_file(bench::windows_path(BENCH_RESOURCES "/background.png"));
     std::vector<uint8_t> pixels;
     if (!bench::decode_with_runtime_decoder(png, pixels) || !rt::catch_image(1, png.data(), static_cast<int>(png.size()))) {
         std::printf("cannot decode the skin picture\n");

@@ -7,6 +7,7 @@
 // buttons track hovering with a 1 ms hover time), which costs any program about 1 % of a core.
 #include "child_programs.h"
 #include "report.h"
+#include "windows_path.h"
 
 #include "support/x_input.h"
 #include "system/scratch_folder.h"
@@ -18,12 +19,6 @@ namespace {
 
 constexpr DWORD MEASURED_MS = 10000;
 constexpr POINT START_BUTTON{630, 350};
-
-std::string windows_path(std::string unix_path) {
-    for (char& c : unix_path)
-        if (c == '/') c = '\\';
-    return "Z:" + unix_path;
-}
 
 bool wait_for_file(const std::string& path, int timeout_ms) {
     for (int waited = 0; waited < timeout_ms; waited += 50) {
@@ -59,11 +54,11 @@ struct Usage {
 };
 
 Usage converter_usage(const test_support::ScratchFolder& folder) {
-    CopyFileA(windows_path(STAND_IN_TOOL).c_str(), folder.file("FFmpeg.exe").c_str(), FALSE);
+    CopyFileA(bench::windows_path(STAND_IN_TOOL).c_str(), folder.file("FFmpeg.exe").c_str(), FALSE);
     SetEnvironmentVariableA("STAND_IN_LOG", folder.file("tool.log").c_str());
     SetEnvironmentVariableA("STAND_IN_SECONDS", "12");
     SetEnvironmentVariableA("FOLDER_OPEN_LOG", folder.file("folder-open.log").c_str());
-    bench::ChildProgram converter(windows_path(CONVERTER_PROGRAM), folder.path());
+    bench::ChildProgram converter(bench::windows_path(CONVERTER_PROGRAM), folder.path());
     if (!park_pointer() || converter.seconds_until_window(20) < 0) return {-1, -1};
     const double idle = processor_ms_over_measured_time(converter);
     if (!start_job(converter, folder.file("tool.log"))) return {idle, -1};
@@ -73,7 +68,7 @@ Usage converter_usage(const test_support::ScratchFolder& folder) {
 }
 
 double bare_usage(const test_support::ScratchFolder& folder, const std::string& arguments) {
-    bench::ChildProgram bare(windows_path(BARE_WINDOW_PROGRAM), folder.path(), arguments);
+    bench::ChildProgram bare(bench::windows_path(BARE_WINDOW_PROGRAM), folder.path(), arguments);
     return bare.seconds_until_window(20) < 0 ? -1 : processor_ms_over_measured_time(bare);
 }
 

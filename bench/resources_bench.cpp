@@ -8,6 +8,7 @@
 #include "process_resources.h"
 #include "report.h"
 #include "self_timing.h"
+#include "windows_path.h"
 
 #include "converter.h"
 #include "core/runtime.h"
@@ -24,12 +25,6 @@
 namespace {
 
 using bench::ProcessResources;
-
-std::string windows_path(std::string unix_path) {
-    for (char& c : unix_path)
-        if (c == '/') c = '\\';
-    return "Z:" + unix_path;
-}
 
 // Handles events as the converter's loop does (timer 2 redraws the read-out) for at most
 // `seconds`, ending early when `until` says so.
@@ -96,7 +91,7 @@ std::vector<bench::Figure> growth_of(const Snapshot& start, const Snapshot& late
 // its records and the folder opener's there too.
 void prepare_folder(const test_support::ScratchFolder& folder) {
     SetCurrentDirectoryA(folder.path().c_str());
-    CopyFileA(windows_path(STAND_IN_TOOL).c_str(), folder.file("FFmpeg.exe").c_str(), FALSE);
+    CopyFileA(bench::windows_path(STAND_IN_TOOL).c_str(), folder.file("FFmpeg.exe").c_str(), FALSE);
     SetEnvironmentVariableA("STAND_IN_LOG", folder.file("tool.log").c_str());
     SetEnvironmentVariableA("STAND_IN_SECONDS", "0");
     SetEnvironmentVariableA("FOLDER_OPEN_LOG", folder.file("folder-open.log").c_str());

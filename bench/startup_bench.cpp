@@ -5,6 +5,7 @@
 #include "child_programs.h"
 #include "report.h"
 #include "self_timing.h"
+#include "windows_path.h"
 
 #include "system/scratch_folder.h"
 
@@ -17,12 +18,6 @@ namespace {
 
 constexpr int RUNS = 20;
 
-std::string windows_path(std::string unix_path) {
-    for (char& c : unix_path)
-        if (c == '/') c = '\\';
-    return "Z:" + unix_path;
-}
-
 // Milliseconds until its window showed, or a negative number.
 double start_once(const std::string& program, const std::string& directory) {
     bench::ChildProgram child(program, directory);
@@ -33,7 +28,8 @@ double start_once(const std::string& program, const std::string& directory) {
 
 int main() {
     test_support::ScratchFolder folder("startup-bench");
-    const std::string converter = windows_path(CONVERTER_PROGRAM), bare = windows_path(BARE_WINDOW_PROGRAM);
+    const std::string converter = bench::windows_path(CONVERTER_PROGRAM);
+    const std::string bare = bench::windows_path(BARE_WINDOW_PROGRAM);
     std::vector<double> converter_ms, bare_ms;
     for (int run = 0; run <= RUNS; ++run) {
         const double converter_start = start_once(converter, folder.path());
