@@ -36,8 +36,6 @@ namespace bench {
 
 void count_runtime_allocations() { rt::fail_allocations_after(COUNT_FROM); }
 
-long runtime_allocations() { return COUNT_FROM - rt::detail::allocations_left.load(); }
-
-long operator_new_calls() { return new_calls.load(); }
+long heap_allocations() { return new_calls.load() + (COUNT_FROM - rt::detail::allocations_left.load()); }
 
 } // namespace bench

@@ -5,11 +5,10 @@
 
 namespace bench {
 
-// Starts counting the runtime's heap calls; call once, after the runtime's libraries started.
+// Starts counting the runtime's heap calls; call once, after the runtime's string engine started.
 void count_runtime_allocations();
-// Blocks and resizes the runtime's heaps handed out since counting started.
-long runtime_allocations();
-// Calls of the global operator new since the program started.
-long operator_new_calls();
+// Calls of the global operator new since the program started, and blocks and resizes of the
+// runtime's heaps since counting started.
+long heap_allocations();
 
 } // namespace bench

@@ -18,16 +18,14 @@ namespace {
 
 const std::string SKIN_PICTURE = std::string(BENCH_RESOURCES) + "/background.png";
 
-long allocations_so_far() { return bench::runtime_allocations() + bench::operator_new_calls(); }
-
-// Heap allocations per iteration in the timed loop, from both counters.
+// Heap allocations per iteration, counted over the timed loop.
 template <typename Build>
 void measure_builds(benchmark::State& state, Build build) {
     const bench::ParameterPieces pieces;
     build(pieces);  // the steady state: a buffer that has grown once already
-    const long before = allocations_so_far();
+    const long before = bench::heap_allocations();
     for (auto _ : state) benchmark::DoNotOptimize(build(pieces));
-    const long allocations = allocations_so_far() - before;
+    const long allocations = bench::heap_allocations() - before;
     state.counters["allocations"] = benchmark::Counter(static_cast<double>(allocations), benchmark::Counter::kAvgIterations);
 }
 
