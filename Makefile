@@ -2,7 +2,7 @@
 SUDO := $(if $(filter 0,$(shell id -u)),,sudo)
 PRESETS := win32 win64 native
 
-.PHONY: test run package bootstrap build check-pe32
+.PHONY: test run bench package bootstrap build check-pe32
 
 bootstrap:
 	$(SUDO) scripts/bootstrap
@@ -29,3 +29,10 @@ run: build
 package: bootstrap
 	cmake --preset win32 >/dev/null && cmake --build --preset win32 --target converter
 	cd build/win32 && cpack -G ZIP
+
+# Benchmarks (figures, never assertions): the Windows ones on the win64 build under Wine, the
+# native ones in an optimised build without sanitizers (preset "bench").
+bench: bootstrap
+	cmake --preset win64 >/dev/null && cmake --build --preset win64 --target benchmarks
+	cmake --preset bench >/dev/null && cmake --build --preset bench
+	scripts/run-benchmarks

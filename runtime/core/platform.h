@@ -1,5 +1,6 @@
-// The portable core's only door to the platform: private heaps, one lock type, the orderly stop.
-// Win32 heaps and critical sections on Windows, malloc and std::mutex natively.
+// The portable core's only door to the platform: private heaps, one lock type, one thread slot
+// type, the orderly stop. Win32 heaps, critical sections and TLS slots on Windows; malloc,
+// std::mutex and thread_local natively.
 #pragma once
 
 #include <cstddef>
@@ -57,6 +58,22 @@ public:
 
 private:
     Lock& lock_;
+};
+
+// One pointer for each thread, null in a thread that has not set it. A slot lives as long as the
+// process (no slot is given back). On Windows it is a TLS slot: mingw's thread_local is emulated
+// and costs ten times as much per access, which every append to a string buffer pays.
+class ThreadSlot {
+public:
+    ThreadSlot();  // stops the process when the platform has no slot left
+    ThreadSlot(const ThreadSlot&) = delete;
+    ThreadSlot& operator=(const ThreadSlot&) = delete;
+    // Leaves the thread's last-error value as it was.
+    void* get() const;
+    void set(void* value);
+
+private:
+    unsigned long index_;
 };
 
 } // namespace rt

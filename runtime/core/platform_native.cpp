@@ -1,8 +1,10 @@
 // Native side of the platform door, for the portable core's tests and fuzzers: malloc with a
-// size header (so that a resize can zero the bytes it adds) and std::mutex.
+// size header (so that a resize can zero the bytes it adds), std::mutex, and thread slots in a
+// thread_local array (native TLS: one load per access).
 #include "core/platform.h"
 #include "core/platform_common.h"
 
+#include <atomic>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -78,5 +80,21 @@ Lock::Lock() { new (storage_) std::mutex; }
 Lock::~Lock() { mutex_of(storage_)->~mutex(); }
 void Lock::acquire() { mutex_of(storage_)->lock(); }
 void Lock::release() { mutex_of(storage_)->unlock(); }
+
+namespace {
+
+constexpr unsigned long THREAD_SLOTS = 8;
+std::atomic<unsigned long> slots_given{0};
+thread_local void* thread_slots[THREAD_SLOTS];
+
+} // namespace
+
+ThreadSlot::ThreadSlot() : index_(slots_given++) {
+    if (index_ >= THREAD_SLOTS) stop_out_of_memory();
+}
+
+void* ThreadSlot::get() const { return thread_slots[index_]; }
+
+void ThreadSlot::set(void* value) { thread_slots[index_] = value; }
 
 } // namespace rt

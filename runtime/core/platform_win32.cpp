@@ -1,4 +1,5 @@
-// Win32 side of the platform door: private heaps (serialised, zeroing) and critical sections.
+// Win32 side of the platform door: private heaps (serialised, zeroing), critical sections and
+// TLS slots.
 #include "core/platform.h"
 #include "core/platform_common.h"
 
@@ -57,5 +58,22 @@ Lock::Lock() { InitializeCriticalSection(section_of(storage_)); }
 Lock::~Lock() { DeleteCriticalSection(section_of(storage_)); }
 void Lock::acquire() { EnterCriticalSection(section_of(storage_)); }
 void Lock::release() { LeaveCriticalSection(section_of(storage_)); }
+
+ThreadSlot::ThreadSlot() : index_(TlsAlloc()) {
+    if (index_ == TLS_OUT_OF_INDEXES) stop_out_of_memory();
+}
+
+// TlsGetValue clears the last error on success; callers may be between a failing call and its
+// GetLastError.
+void* ThreadSlot::get() const {
+    DWORD error = GetLastError();
+    void* value = TlsGetValue(index_);
+    SetLastError(error);
+    return value;
+}
+
+void ThreadSlot::set(void* value) {
+    if (!TlsSetValue(index_, value)) stop_out_of_memory();
+}
 
 } // namespace rt

@@ -15,7 +15,7 @@ constexpr int GROWTH_EXTRA = 0x4000;  // bytes added beyond what a growing reser
 constexpr int BLOCK_SPARE = 5;        // a block holds its text, a terminator and 4 spare bytes
 
 Heap* string_heap;  // shared by all threads; the platform heap is safe for concurrent use
-thread_local StringBuffer* thread_buffer;
+ThreadSlot thread_buffer;  // each thread's StringBuffer, null until its first use
 
 StringBuffer* new_buffer() {
     auto* buffer = static_cast<StringBuffer*>(heap_allocate(string_heap, sizeof(StringBuffer)));
@@ -34,27 +34,13 @@ bool lies_in_buffer(const StringBuffer& buffer, const char* address) {
     return at >= base && at <= base + static_cast<uintptr_t>(buffer.position);
 }
 
-} // namespace
-
-void init_string_engine() {
-    string_heap = create_heap();
-    thread_buffer = new_buffer();
+// The operations on a buffer already found: an append looks its thread's buffer up once.
+intptr_t offset_in(const StringBuffer& buffer, const char* address) {
+    if (!address || !lies_in_buffer(buffer, address)) return 0;
+    return (address - buffer.base) + 1;
 }
 
-StringBuffer& current_string_buffer() {
-    if (!thread_buffer) thread_buffer = new_buffer();
-    return *thread_buffer;
-}
-
-void release_string_buffer() {
-    if (!thread_buffer) return;
-    heap_free(string_heap, thread_buffer->base);
-    heap_free(string_heap, thread_buffer);
-    thread_buffer = nullptr;
-}
-
-char* reserve_in_buffer(int length, int at) {
-    StringBuffer& buffer = current_string_buffer();
+char* reserve_in(StringBuffer& buffer, int length, int at) {
     if (length < 0) length = 0;
     // Measured from the furthest of position and at, so that no reservation ends past the block.
     int64_t need = static_cast<int64_t>(at > buffer.position ? at : buffer.position) + length;
@@ -68,6 +54,31 @@ char* reserve_in_buffer(int length, int at) {
     return buffer.base + at;
 }
 
+} // namespace
+
+void init_string_engine() {
+    string_heap = create_heap();
+    thread_buffer.set(new_buffer());
+}
+
+StringBuffer& current_string_buffer() {
+    auto* buffer = static_cast<StringBuffer*>(thread_buffer.get());
+    if (buffer) return *buffer;
+    buffer = new_buffer();
+    thread_buffer.set(buffer);
+    return *buffer;
+}
+
+void release_string_buffer() {
+    auto* buffer = static_cast<StringBuffer*>(thread_buffer.get());
+    if (!buffer) return;
+    heap_free(string_heap, buffer->base);
+    heap_free(string_heap, buffer);
+    thread_buffer.set(nullptr);
+}
+
+char* reserve_in_buffer(int length, int at) { return reserve_in(current_string_buffer(), length, at); }
+
 void append_to_buffer(const char* text) {
     StringBuffer& buffer = current_string_buffer();
     if (!text) {
@@ -75,10 +86,10 @@ void append_to_buffer(const char* text) {
         return;
     }
     // A text inside the buffer is re-found by its offset after the reservation may move it.
-    intptr_t offset = buffer_offset_of(text);
+    intptr_t offset = offset_in(buffer, text);
     int length = static_cast<int>(std::strlen(text));
-    char* destination = reserve_in_buffer(length, buffer.position);
-    if (offset) text = pointer_at_offset(offset);
+    char* destination = reserve_in(buffer, length, buffer.position);
+    if (offset) text = buffer.base + offset - 1;
     std::memmove(destination, text, static_cast<std::size_t>(length));
     destination[length] = 0;
 }
@@ -121,11 +132,7 @@ int compare_strings(const char* a, const char* b) {
     return std::strcmp(a ? a : "", b ? b : "") == 0 ? 1 : 0;
 }
 
-intptr_t buffer_offset_of(const char* address) {
-    const StringBuffer& buffer = current_string_buffer();
-    if (!address || !lies_in_buffer(buffer, address)) return 0;
-    return (address - buffer.base) + 1;
-}
+intptr_t buffer_offset_of(const char* address) { return offset_in(current_string_buffer(), address); }
 
 char* pointer_at_offset(intptr_t offset_plus_one) { return current_string_buffer().base + offset_plus_one - 1; }
 

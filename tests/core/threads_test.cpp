@@ -1,5 +1,5 @@
-// Threads: numbering from 1, lazy closing of ended threads' handles, per-thread string buffers,
-// and a shutdown that does not wait for a running worker.
+// Threads: numbering from 1, lazy closing of ended threads' handles, per-thread string buffers
+// (found without disturbing the last error), and a shutdown that does not wait for a running worker.
 #include <gtest/gtest.h>
 
 #include "core/runtime.h"
@@ -91,6 +91,15 @@ TEST(ThreadsTest, EachWorkerBuildsInABufferOfItsOwn) {
     EXPECT_EQ(probe.built, "worker " + std::string(100, 'w'));
     EXPECT_EQ(buffer.position, position) << "the worker did not move the main thread's position";
     EXPECT_STREQ(buffer.base + saved, "main thread's temporary");
+    set_buffer_position(saved);
+}
+
+// The buffer is found through a TLS slot, whose plain read would clear the thread's last error.
+TEST(ThreadsTest, BuildingAStringKeepsTheThreadsLastError) {
+    const int saved = current_string_buffer().position;
+    SetLastError(ERROR_FILE_NOT_FOUND);
+    append_to_buffer("after a failed call, before its GetLastError");
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
     set_buffer_position(saved);
 }
 
