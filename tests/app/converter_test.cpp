@@ -460,15 +460,53 @@ TEST(ConverterTest, TheCloseLinkAndACloseRequestEndTheProgramWithCodeZero) {
     }
 }
 
-TEST(ConverterTest, EndingTheProgramWhileAJobRunsStillExitsWithCodeZero) {
+// Several jobs, each with another format, so that each tool writes an output of its own: the
+// program ends at once with code 0, and the tools, which are not its to stop, run on to their end.
+TEST(ConverterTest, EndingTheProgramWhileSeveralJobsRunExitsWithCodeZeroAndTheirToolsRunOn) {
     for (bool by_link : {true, false}) {
-        Converter converter({true, 5});
-        converter.click(START_BUTTON);
-        ASSERT_TRUE(wait_until([&] { return converter.tool_calls().size() == 1; }, 5000));
+        Converter converter({true, 4});
+        for (POINT format : {AVI_LINK, MPG_LINK, SWF_LINK}) {
+            converter.click(format);
+            converter.click(START_BUTTON);
+        }
+        ASSERT_TRUE(wait_until([&] { return converter.tool_calls().size() == 3; }, 10000));
         if (by_link) converter.click(CLOSE_LINK);
         else PostMessageA(converter.window(), WM_CLOSE, 0, 0);
         EXPECT_EQ(converter.exit_code(3000), 0u) << (by_link ? "close link" : "WM_CLOSE");
+        for (const char* output : {"\\.avi", "\\.mpg", "\\.swf"})
+            EXPECT_TRUE(wait_until([&] { return file_exists(converter.work() + output); }, 10000)) << output;
+        EXPECT_EQ(converter.opened_folders(), 0) << "no job outlived the program";
     }
+}
+
+// --- Load ---------------------------------------------------------------------------------------
+
+// Fifty presses of the start button 30 ms apart, through real X input: fifty jobs, whose tools
+// run side by side, each started with the whole command line, each followed by the folder.
+TEST(ConverterTest, FiftyJobsStartedAsFastAsTheButtonIsPressedEachRunTheToolWithItsWholeCommandLine) {
+    constexpr size_t JOBS = 50;
+    Converter converter({true, 1});
+    std::string source = converter.sources() + "\\load test clip.avi";
+    write_file(source, "source video");
+    converter.choose(source);
+    converter.click(SWF_LINK);
+    std::string press = gui_test::screen_point(converter.window(), START_BUTTON.x, START_BUTTON.y);
+    ASSERT_TRUE(send_x_input(press + " click --repeat " + std::to_string(JOBS) + " --delay 30 1"));
+    EXPECT_TRUE(wait_until([&] { return converter.opened_folders() >= static_cast<int>(JOBS); }, 120000));
+    Sleep(1000);  // a press beyond fifty would show now
+
+    std::string clean = converter.sources() + "\\load_test_clip.avi";
+    std::vector<std::string> calls = converter.tool_calls(), directories = converter.tool_directories();
+    ASSERT_EQ(calls.size(), JOBS);
+    for (size_t i = 0; i < JOBS; ++i) {
+        EXPECT_EQ(calls[i], "\"FFmpeg\" -i " + clean + " -y  -sameq  load_test_clip.avi.swf") << "call " << i;
+        EXPECT_EQ(directories[i], converter.work()) << "call " << i;
+    }
+    EXPECT_EQ(converter.opened_folders(), static_cast<int>(JOBS));
+    EXPECT_FALSE(IsWindowVisible(converter.busy_bar()));
+    EXPECT_TRUE(IsWindowVisible(converter.idle_bar()));
+    PostMessageA(converter.window(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(converter.exit_code(), 0u);
 }
 
 } // namespace
