@@ -193,6 +193,23 @@ public:
         Sleep(300);
     }
 
+    // Chooses a file by putting its path into the dialog's name field with WM_SETTEXT, for names
+    // that X input cannot type (Cyrillic), then presses Return.
+    void choose_by_name_field(const std::string& path) const {
+        click(BROWSE_BUTTON);
+        HWND dialog = nullptr;
+        ASSERT_TRUE(wait_until([&] { return (dialog = FindWindowA(nullptr, OPEN_FILE_TITLE)) != nullptr; }, 10000));
+        Sleep(300);
+        const int NAME_COMBO = 0x47C, NAME_EDIT = 0x480;  // cmb13, or edt1 in the older layout
+        HWND field = GetDlgItem(dialog, NAME_COMBO);
+        if (!field) field = GetDlgItem(dialog, NAME_EDIT);
+        ASSERT_NE(field, nullptr) << "the dialog's name field";
+        SendMessageA(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+        ASSERT_TRUE(send_x_input("key Return"));
+        ASSERT_TRUE(wait_until([] { return FindWindowA(nullptr, OPEN_FILE_TITLE) == nullptr; }, 10000));
+        Sleep(300);
+    }
+
     // Presses the start button and waits until the job has opened the output folder.
     void run_job() const {
         int opened = opened_folders();
@@ -426,6 +443,44 @@ TEST(ConverterTest, WithoutTheToolAJobStillRestoresTheIdleBarAndOpensTheFolder) 
     EXPECT_TRUE(converter.tool_calls().empty());
     EXPECT_FALSE(IsWindowVisible(converter.busy_bar()));
     EXPECT_TRUE(IsWindowVisible(converter.idle_bar()));
+}
+
+// Paths of 250 to 259 characters (the most the dialog returns), Cyrillic names, dots and leading
+// dashes: each file gets exactly its underscored name, and the tool exactly that path and file part.
+TEST(ConverterTest, LongCyrillicDottedAndDashedNamesAreRenamedAndPassedOnWhole) {
+    Converter converter;
+    auto padded = [&](std::string stem, size_t length) {
+        std::string path = converter.sources() + "\\" + stem;
+        for (size_t i = 0; path.size() + 4 < length; ++i) path += i % 10 == 9 ? ' ' : 'p';
+        return path + ".avi";
+    };
+    const struct {
+        const char* what;
+        std::string path;
+        bool typed;  // else put into the name field
+    } rows[] = {
+        {"250 characters", padded("long ", 250), true},
+        {"259 characters", padded("longest ", 259), true},
+        {"Cyrillic", converter.sources() + "\\\xC2\xE8\xE4\xE5\xEE \xEA\xEB\xE8\xEF.avi", false},
+        {"Cyrillic, 259 characters", padded("\xD4\xE8\xEB\xFC\xEC ", 259), false},
+        {"dots", converter.sources() + "\\a.b .c..avi", true},
+        {"leading dashes", converter.sources() + "\\--x -y.avi", true},
+    };
+    for (const auto& row : rows) {
+        std::string clean = row.path;
+        std::replace(clean.begin(), clean.end(), ' ', '_');
+        std::string base = clean.substr(clean.rfind('\\') + 1);
+        write_file(row.path, row.what);
+        if (row.typed) converter.choose(row.path);
+        else converter.choose_by_name_field(row.path);
+        EXPECT_EQ(text_of(converter.source_field()), clean) << row.what;
+        EXPECT_FALSE(file_exists(row.path)) << row.what;
+        EXPECT_EQ(read_file(clean), row.what) << row.what << ": the file under its clean name";
+        converter.run_job();
+        ASSERT_FALSE(converter.tool_calls().empty());
+        EXPECT_EQ(converter.tool_calls().back(), "\"FFmpeg\" -i " + clean + " -y  -sameq  " + base + ".flv") << row.what;
+        EXPECT_TRUE(file_exists(converter.work() + "\\" + base + ".flv")) << row.what << ": the output";
+    }
 }
 
 // --- Moving and ending --------------------------------------------------------------------------
