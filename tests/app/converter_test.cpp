@@ -85,19 +85,18 @@ struct Control {
     RECT area;  // in the main window's client coordinates
 };
 
+BOOL CALLBACK add_control(HWND child, LPARAM found) {
+    Control control{child, std::string(64, '\0'), {}};
+    control.class_name.resize(static_cast<size_t>(GetClassNameA(child, &control.class_name[0], 64)));
+    GetWindowRect(child, &control.area);
+    MapWindowPoints(nullptr, GetParent(child), reinterpret_cast<POINT*>(&control.area), 2);
+    reinterpret_cast<std::vector<Control>*>(found)->push_back(control);
+    return TRUE;
+}
+
 std::vector<Control> controls_of(HWND window) {
     std::vector<Control> controls;
-    EnumChildWindows(
-        window,
-        [](HWND child, LPARAM found) -> BOOL {
-            Control control{child, std::string(64, '\0'), {}};
-            control.class_name.resize(static_cast<size_t>(GetClassNameA(child, &control.class_name[0], 64)));
-            GetWindowRect(child, &control.area);
-            MapWindowPoints(nullptr, GetParent(child), reinterpret_cast<POINT*>(&control.area), 2);
-            reinterpret_cast<std::vector<Control>*>(found)->push_back(control);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&controls));
+    EnumChildWindows(window, add_control, reinterpret_cast<LPARAM>(&controls));
     return controls;
 }
 

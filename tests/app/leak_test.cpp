@@ -56,9 +56,14 @@ DWORD gdi_table_count() {
     return live;
 }
 
+BOOL CALLBACK count_child(HWND, LPARAM count) {
+    ++*reinterpret_cast<DWORD*>(count);
+    return TRUE;
+}
+
 BOOL CALLBACK count_window(HWND window, LPARAM count) {
     ++*reinterpret_cast<DWORD*>(count);
-    EnumChildWindows(window, [](HWND, LPARAM inner) { return ++*reinterpret_cast<DWORD*>(inner), TRUE; }, count);
+    EnumChildWindows(window, count_child, count);
     return TRUE;
 }
 
