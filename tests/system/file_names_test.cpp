@@ -57,8 +57,16 @@ TEST(FilePartTest, AfterTheLastSeparatorUpToAQuote) {
         {"C:\\mixed/sep\\arators/last.x", "last.x"},
         {"", ""},
         {nullptr, ""},
+        {"Z:\\\xc2\xe8\xe4\xe5\xee\\\xea\xeb\xe8\xef_\xee\xe4\xe8\xed.avi", "\xea\xeb\xe8\xef_\xee\xe4\xe8\xed.avi"},
+        {"C:\\films\\--x_-y.avi", "--x_-y.avi"},
+        {"C:\\films\\..avi.", "..avi."},
+        {"C:\\films\\..", ".."},
     };
     for (const auto& c : cases) EXPECT_EQ(file_part(c.path), c.expected) << (c.path ? c.path : "(null)");
+
+    std::string folder = "C:\\" + std::string(197, 'f') + "\\", name = std::string(54, 'n') + ".avi";
+    EXPECT_EQ(file_part((folder + name).c_str()), name) << "a path of 259 characters";
+    EXPECT_EQ(file_part((folder + folder + name).c_str()), name) << "and one of twice that";
 }
 
 TEST(FilePartTest, APathInTheBufferIsReaddressedAfterTheMove) {
