@@ -18,9 +18,11 @@ check-pe32: build
 	  file "$$exe" | grep -q 'PE32 executable' || { echo "not a PE32 program: $$exe"; exit 1; }; \
 	done; echo "win32 build: all programs are PE32"
 
+# The fuzz targets run about a minute each (scripts/run-fuzzers builds them with clang).
 test: check-pe32
 	ctest --preset native
 	ctest --preset win64
+	scripts/run-fuzzers 60
 
 run: build
 	scripts/run-converter

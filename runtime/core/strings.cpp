@@ -40,6 +40,13 @@ intptr_t offset_in(const StringBuffer& buffer, const char* address) {
     return (address - buffer.base) + 1;
 }
 
+// Does address lie within the text of block (its terminator included)?
+bool lies_in_text(const char* block, const char* address) {
+    if (!block) return false;
+    auto at = reinterpret_cast<uintptr_t>(address), start = reinterpret_cast<uintptr_t>(block);
+    return at >= start && at <= start + std::strlen(block);
+}
+
 char* reserve_in(StringBuffer& buffer, int length, int at) {
     if (length < 0) length = 0;
     // Measured from the furthest of position and at, so that no reservation ends past the block.
@@ -111,9 +118,15 @@ int assign_string(char** variable, const char* text) {
         return 1;
     }
     std::size_t length = std::strlen(text);
-    bool same_block = text == *variable;  // assigning a variable to itself keeps its text
+    if (lies_in_text(*variable, text)) {
+        // A part of the variable's own text: moved to the block's start before the block shrinks
+        // (which may move it) to that part's size.
+        std::memmove(*variable, text, length + 1);
+        *variable = resized_block(*variable, length);
+        return static_cast<int>(length + 1);
+    }
     char* block = resized_block(*variable, length);
-    if (!same_block) std::memcpy(block, text, length + 1);
+    std::memcpy(block, text, length + 1);
     *variable = block;
     return static_cast<int>(length + 1);
 }

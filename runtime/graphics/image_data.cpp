@@ -40,6 +40,12 @@ bool is_bmp_bit_count(int bits) {
     return bits == 1 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32;
 }
 
+// Uncompressed rows of a bit count the platform knows, or bit fields of 16 or 32 bits.
+bool is_plain_dib(int bits, uint32_t compression) {
+    if (!is_bmp_bit_count(bits)) return false;
+    return compression == BI_RGB_COMPRESSION || (compression == BI_BITFIELDS_COMPRESSION && (bits == 16 || bits == 32));
+}
+
 // Bytes of the colour masks and colour table that the platform reads behind the header: up to
 // 256 entries, as many as the header says are used (or all 2^bits for palette images).
 int64_t bmp_table_bytes(const uint8_t* info, int bits, uint32_t compression) {
@@ -72,11 +78,17 @@ bool describe_icon_image(IconImage* image) {
         image->bit_count = 32;
         return true;
     }
-    if (image->size < BMP_INFO_HEADER || read_u32(image->data) < BMP_INFO_HEADER) return false;
-    image->width = read_i32(image->data + 4);
-    image->height = read_i32(image->data + 8) / 2;  // the colour rows and the mask rows
-    image->bit_count = read_u16(image->data + 14);
-    return is_side(image->width) && is_side(image->height);
+    const uint8_t* info = image->data;
+    if (image->size < BMP_INFO_HEADER || !is_bmp_info_size(read_u32(info))) return false;
+    image->width = read_i32(info + 4);
+    image->height = read_i32(info + 8) / 2;  // the colour rows and the mask rows
+    image->bit_count = read_u16(info + 14);
+    uint32_t compression = read_u32(info + 16);
+    if (!is_side(image->width) || !is_side(image->height) || !is_plain_dib(image->bit_count, compression)) return false;
+    // The platform reads the header, its colour table, the colour rows and the one-bit mask rows.
+    int64_t rows = int64_t{row_bytes(image->width, image->bit_count)} + row_bytes(image->width, 1);
+    int64_t bytes = read_u32(info) + bmp_table_bytes(info, image->bit_count, compression) + rows * image->height;
+    return bytes <= image->size;
 }
 
 } // namespace
@@ -123,9 +135,7 @@ bool read_bmp_layout(const uint8_t* data, int size, BmpLayout* layout) {
     int bits = read_u16(info + 14);
     uint32_t compression = read_u32(info + 16);
     if (!is_side(width) || !is_side(height < 0 ? -static_cast<int64_t>(height) : height)) return false;
-    if (!is_bmp_bit_count(bits)) return false;
-    bool bit_fields = compression == BI_BITFIELDS_COMPRESSION && (bits == 16 || bits == 32);
-    if (compression != BI_RGB_COMPRESSION && !bit_fields) return false;
+    if (!is_plain_dib(bits, compression)) return false;
     int header_bytes = static_cast<int>(info_size + bmp_table_bytes(info, bits, compression));
     if (BMP_FILE_HEADER + int64_t{header_bytes} > size) return false;
     uint32_t pixel_offset = read_u32(data + 10);

@@ -42,6 +42,10 @@ void request_transforms(DecodeJob* job, png_structp png, int colour_type, int bi
 void read_header(DecodeJob* job, png_structp png) {
     job->read_position = job->data;
     png_set_read_fn(png, job, png_read_from_memory);
+    // Only the chunks that make the picture (header, palette, transparency, image data, end) are
+    // read; every other one is skipped unread, so that no text or profile chunk can make libpng
+    // allocate whatever its length announces before the data is found to be shorter.
+    png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, nullptr, -1);
     png_infop info = png_create_info_struct(png);
     if (!info) png_error(png, "no memory for the PNG header");
     job->info_structure = info;

@@ -1,4 +1,5 @@
-// File names on the Win32 file system; results that are strings go into the string buffer.
+// File names on the Win32 file system: renaming and the current directory (the operations that
+// only read text are in file_name_text.cpp, which builds everywhere).
 #include "system/file_names.h"
 
 #include "core/memory.h"
@@ -6,13 +7,9 @@
 
 #include <windows.h>
 
-#include <cstring>
-
 namespace rt {
 
 namespace {
-
-bool is_separator(char c) { return c == '\\' || c == '/'; }
 
 // A current directory too deep for MAX_PATH bytes (the 8-bit call then reports the size it needs,
 // or under Wine fails): read in UTF-16 and converted to the system code page into a reservation
@@ -40,22 +37,6 @@ int rename_file(const char* old_name, const char* new_name) {
     return MoveFileA(old_name, new_name) ? 1 : 0;
 }
 
-void get_file_part(const char* path, int result_position) {
-    if (!path) path = "";
-    std::size_t start = path[0] == '"' ? 1 : 0;
-    for (std::size_t i = 0; path[i]; ++i)
-        if (is_separator(path[i])) start = i + 1;
-    std::size_t end = start;
-    while (path[end] && path[end] != '"') ++end;
-
-    intptr_t offset = buffer_offset_of(path);  // the path may be a temporary the reservation moves
-    int length = static_cast<int>(end - start);
-    char* out = reserve_in_buffer(length, result_position);
-    if (offset) path = pointer_at_offset(offset);
-    std::memmove(out, path + start, static_cast<std::size_t>(length));
-    out[length] = 0;
-}
-
 void get_current_directory(int result_position) {
     DWORD room = MAX_PATH;
     char* out = reserve_in_buffer(static_cast<int>(room), result_position);
@@ -65,13 +46,6 @@ void get_current_directory(int result_position) {
     if (length > 0 && out[length - 1] != '\\') out[length++] = '\\';
     out[length] = 0;
     unreserve_in_buffer(static_cast<int>(room - length));
-}
-
-int is_valid_file_name(const char* text) {
-    if (!text || !*text) return 0;
-    for (const unsigned char* c = reinterpret_cast<const unsigned char*>(text); *c; ++c)
-        if (*c < 32 || std::strchr("\"\\/:*?<>|", *c)) return 0;
-    return 1;
 }
 
 } // namespace rt

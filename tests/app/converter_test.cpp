@@ -192,6 +192,23 @@ public:
         Sleep(300);
     }
 
+    // Chooses a file by putting its path into the dialog's name field with WM_SETTEXT, for names
+    // that X input cannot type (Cyrillic), then presses Return.
+    void choose_by_name_field(const std::string& path) const {
+        click(BROWSE_BUTTON);
+        HWND dialog = nullptr;
+        ASSERT_TRUE(wait_until([&] { return (dialog = FindWindowA(nullptr, OPEN_FILE_TITLE)) != nullptr; }, 10000));
+        Sleep(300);
+        const int NAME_COMBO = 0x47C, NAME_EDIT = 0x480;  // cmb13, or edt1 in the older layout
+        HWND field = GetDlgItem(dialog, NAME_COMBO);
+        if (!field) field = GetDlgItem(dialog, NAME_EDIT);
+        ASSERT_NE(field, nullptr) << "the dialog's name field";
+        SendMessageA(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+        ASSERT_TRUE(send_x_input("key Return"));
+        ASSERT_TRUE(wait_until([] { return FindWindowA(nullptr, OPEN_FILE_TITLE) == nullptr; }, 10000));
+        Sleep(300);
+    }
+
     // Presses the start button and waits until the job has opened the output folder.
     void run_job() const {
         int opened = opened_folders();
@@ -427,6 +444,44 @@ TEST(ConverterTest, WithoutTheToolAJobStillRestoresTheIdleBarAndOpensTheFolder) 
     EXPECT_TRUE(IsWindowVisible(converter.idle_bar()));
 }
 
+// Paths of 250 to 259 characters (the most the dialog returns), Cyrillic names, dots and leading
+// dashes: each file gets exactly its underscored name, and the tool exactly that path and file part.
+TEST(ConverterTest, LongCyrillicDottedAndDashedNamesAreRenamedAndPassedOnWhole) {
+    Converter converter;
+    auto padded = [&](std::string stem, size_t length) {
+        std::string path = converter.sources() + "\\" + stem;
+        for (size_t i = 0; path.size() + 4 < length; ++i) path += i % 10 == 9 ? ' ' : 'p';
+        return path + ".avi";
+    };
+    const struct {
+        const char* what;
+        std::string path;
+        bool typed;  // else put into the name field
+    } rows[] = {
+        {"250 characters", padded("long ", 250), true},
+        {"259 characters", padded("longest ", 259), true},
+        {"Cyrillic", converter.sources() + "\\\xC2\xE8\xE4\xE5\xEE \xEA\xEB\xE8\xEF.avi", false},
+        {"Cyrillic, 259 characters", padded("\xD4\xE8\xEB\xFC\xEC ", 259), false},
+        {"dots", converter.sources() + "\\a.b .c..avi", true},
+        {"leading dashes", converter.sources() + "\\--x -y.avi", true},
+    };
+    for (const auto& row : rows) {
+        std::string clean = row.path;
+        std::replace(clean.begin(), clean.end(), ' ', '_');
+        std::string base = clean.substr(clean.rfind('\\') + 1);
+        write_file(row.path, row.what);
+        if (row.typed) converter.choose(row.path);
+        else converter.choose_by_name_field(row.path);
+        EXPECT_EQ(text_of(converter.source_field()), clean) << row.what;
+        EXPECT_FALSE(file_exists(row.path)) << row.what;
+        EXPECT_EQ(read_file(clean), row.what) << row.what << ": the file under its clean name";
+        converter.run_job();
+        ASSERT_FALSE(converter.tool_calls().empty());
+        EXPECT_EQ(converter.tool_calls().back(), "\"FFmpeg\" -i " + clean + " -y  -sameq  " + base + ".flv") << row.what;
+        EXPECT_TRUE(file_exists(converter.work() + "\\" + base + ".flv")) << row.what << ": the output";
+    }
+}
+
 // --- Moving and ending --------------------------------------------------------------------------
 
 TEST(ConverterTest, APressOnTheSkinDragsTheWindowAndAClickOnALabelActsWithoutMovingIt) {
@@ -459,15 +514,53 @@ TEST(ConverterTest, TheCloseLinkAndACloseRequestEndTheProgramWithCodeZero) {
     }
 }
 
-TEST(ConverterTest, EndingTheProgramWhileAJobRunsStillExitsWithCodeZero) {
+// Several jobs, each with another format, so that each tool writes an output of its own: the
+// program ends at once with code 0, and the tools, which are not its to stop, run on to their end.
+TEST(ConverterTest, EndingTheProgramWhileSeveralJobsRunExitsWithCodeZeroAndTheirToolsRunOn) {
     for (bool by_link : {true, false}) {
-        Converter converter({true, 5});
-        converter.click(START_BUTTON);
-        ASSERT_TRUE(wait_until([&] { return converter.tool_calls().size() == 1; }, 5000));
+        Converter converter({true, 4});
+        for (POINT format : {AVI_LINK, MPG_LINK, SWF_LINK}) {
+            converter.click(format);
+            converter.click(START_BUTTON);
+        }
+        ASSERT_TRUE(wait_until([&] { return converter.tool_calls().size() == 3; }, 10000));
         if (by_link) converter.click(CLOSE_LINK);
         else PostMessageA(converter.window(), WM_CLOSE, 0, 0);
         EXPECT_EQ(converter.exit_code(3000), 0u) << (by_link ? "close link" : "WM_CLOSE");
+        for (const char* output : {"\\.avi", "\\.mpg", "\\.swf"})
+            EXPECT_TRUE(wait_until([&] { return file_exists(converter.work() + output); }, 10000)) << output;
+        EXPECT_EQ(converter.opened_folders(), 0) << "no job outlived the program";
     }
+}
+
+// --- Load ---------------------------------------------------------------------------------------
+
+// Fifty presses of the start button 30 ms apart, through real X input: fifty jobs, whose tools
+// run side by side, each started with the whole command line, each followed by the folder.
+TEST(ConverterTest, FiftyJobsStartedAsFastAsTheButtonIsPressedEachRunTheToolWithItsWholeCommandLine) {
+    constexpr size_t JOBS = 50;
+    Converter converter({true, 1});
+    std::string source = converter.sources() + "\\load test clip.avi";
+    write_file(source, "source video");
+    converter.choose(source);
+    converter.click(SWF_LINK);
+    std::string press = gui_test::screen_point(converter.window(), START_BUTTON.x, START_BUTTON.y);
+    ASSERT_TRUE(send_x_input(press + " click --repeat " + std::to_string(JOBS) + " --delay 30 1"));
+    EXPECT_TRUE(wait_until([&] { return converter.opened_folders() >= static_cast<int>(JOBS); }, 120000));
+    Sleep(1000);  // a press beyond fifty would show now
+
+    std::string clean = converter.sources() + "\\load_test_clip.avi";
+    std::vector<std::string> calls = converter.tool_calls(), directories = converter.tool_directories();
+    ASSERT_EQ(calls.size(), JOBS);
+    for (size_t i = 0; i < JOBS; ++i) {
+        EXPECT_EQ(calls[i], "\"FFmpeg\" -i " + clean + " -y  -sameq  load_test_clip.avi.swf") << "call " << i;
+        EXPECT_EQ(directories[i], converter.work()) << "call " << i;
+    }
+    EXPECT_EQ(converter.opened_folders(), static_cast<int>(JOBS));
+    EXPECT_FALSE(IsWindowVisible(converter.busy_bar()));
+    EXPECT_TRUE(IsWindowVisible(converter.idle_bar()));
+    PostMessageA(converter.window(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(converter.exit_code(), 0u);
 }
 
 } // namespace

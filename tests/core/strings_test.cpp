@@ -108,6 +108,16 @@ TEST(StringVariableTest, EmptyAndNullAssignments) {
     free_string(variable);
 }
 
+TEST(StringVariableTest, AVariableAssignedAPartOfItselfKeepsThatPart) {
+    char* variable = nullptr;
+    assign_string(&variable, "C:\\Video\\clip.avi");
+    EXPECT_EQ(assign_string(&variable, variable + 9), 9) << "the block shrinks under its own text";
+    EXPECT_STREQ(variable, "clip.avi");
+    EXPECT_EQ(assign_string(&variable, variable + 8), 1) << "its terminator: the empty string";
+    EXPECT_STREQ(variable, "");
+    free_string(variable);
+}
+
 TEST(StringVariableTest, AssigningFromTheBufferRestoresThePosition) {
     StringBuffer& buffer = current_string_buffer();
     int saved = buffer.position;

@@ -2,10 +2,14 @@
 // (found without disturbing the last error), and a shutdown that does not wait for a running worker.
 #include <gtest/gtest.h>
 
+#include "core/dates.h"
 #include "core/runtime.h"
+#include "core/string_functions.h"
 #include "core/strings.h"
 #include "core/threads.h"
 
+#include <cstdio>
+#include <cstring>
 #include <string>
 
 namespace {
@@ -50,8 +54,11 @@ TEST(ThreadsTest, NumbersFromOneAndClosesEndedThreadsAtTheNextStart) {
     EXPECT_EQ(thread_handle_if_running(1), nullptr) << "an ended thread has no running handle";
     EXPECT_TRUE(is_open(first)) << "its handle stays open until the next start";
 
+    DWORD first_id = GetThreadId(first);
     EXPECT_EQ(create_thread(wait_for_gate, open_gate.argument()), 3);
-    EXPECT_FALSE(is_open(first)) << "the next start closed the ended thread's handle";
+    // A closed handle's value may at once name a new object of the process: it must no longer
+    // name the first thread.
+    EXPECT_NE(GetThreadId(first), first_id) << "the next start closed the ended thread's handle";
     EXPECT_EQ(thread_handle_if_running(2), second) << "a still-running thread stays listed";
     EXPECT_TRUE(is_open(second));
 
@@ -101,6 +108,69 @@ TEST(ThreadsTest, BuildingAStringKeepsTheThreadsLastError) {
     append_to_buffer("after a failed call, before its GetLastError");
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
     set_buffer_position(saved);
+}
+
+// One thread's share of the load: a million temporaries built the way the converter builds them
+// (pieces appended, a string function's result placed behind them, the whole assigned to a string
+// variable), each checked against the text made without the runtime. The lengths vary, so the
+// buffer grows, the variable's block is resized, and every thousandth round it is freed and made
+// anew on the shared string heap.
+struct StringLoad {
+    HANDLE start;
+    char letter;
+    int failures;
+    int rounds;
+};
+
+constexpr int ROUNDS_PER_THREAD = 1000000;
+
+void build_one(StringLoad& load, int round, char** variable) {
+    char number[16], piece[40], pair[80], expected[128];
+    std::snprintf(number, sizeof number, "%d", round);
+    int length = 1 + round % 37;
+    std::memset(piece, load.letter, static_cast<size_t>(length));
+    piece[length] = 0;
+    std::snprintf(pair, sizeof pair, "%s %s", piece, piece);
+    std::snprintf(expected, sizeof expected, "%s %s_%s %02d:%02d", number, piece, piece, round / 60 % 60, round % 60);
+
+    StringBuffer& buffer = current_string_buffer();
+    int saved = buffer.position;
+    append_to_buffer(number);
+    append_to_buffer(" ");
+    replace_all(pair, " ", "_", buffer.position);
+    append_to_buffer(" ");
+    format_date("%ii:%ss", round, buffer.position);
+    assign_from_buffer(variable, saved);
+    if (std::strcmp(*variable, expected) != 0 || buffer.position != saved) ++load.failures;
+    if (round % 1000 == 0) assign_string(variable, nullptr);
+}
+
+int build_a_million(intptr_t argument) {
+    auto& load = *reinterpret_cast<StringLoad*>(argument);
+    WaitForSingleObject(load.start, INFINITE);
+    char* variable = nullptr;
+    for (int round = 0; round < ROUNDS_PER_THREAD; ++round, ++load.rounds) build_one(load, round, &variable);
+    assign_string(&variable, nullptr);
+    return 0;
+}
+
+TEST(ThreadsTest, TwoWorkersBuildAndAssignAMillionStringsEachWithoutDisturbingEachOther) {
+    HANDLE start = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    StringLoad loads[2] = {{start, 'a', 0, 0}, {start, 'b', 0, 0}};
+    HANDLE threads[2];
+    for (int i = 0; i < 2; ++i) {
+        int number = create_thread(build_a_million, reinterpret_cast<intptr_t>(&loads[i]));
+        ASSERT_NE(number, 0);
+        threads[i] = thread_handle_if_running(number);
+        ASSERT_NE(threads[i], nullptr);
+    }
+    SetEvent(start);  // both begin together
+    EXPECT_EQ(WaitForMultipleObjects(2, threads, TRUE, 120000), WAIT_OBJECT_0) << "both workers end";
+    CloseHandle(start);
+    for (const StringLoad& load : loads) {
+        EXPECT_EQ(load.rounds, ROUNDS_PER_THREAD) << load.letter;
+        EXPECT_EQ(load.failures, 0) << "every string thread " << load.letter << " built is its own, intact";
+    }
 }
 
 int run_forever(intptr_t) {

@@ -116,6 +116,7 @@ TEST(IconImageTest, FilesShorterThanTheirEntriesOrImagesAreRefused) {
     for (size_t size = 0; size < icon.size(); ++size)
         EXPECT_FALSE(choose_icon_image(icon.data(), static_cast<int>(size), &image)) << size << " bytes";
     auto with = [&](size_t at, uint32_t value, int bytes = 4) { return changed(icon, at, value, bytes); };
+    size_t chosen = static_cast<size_t>(entry_image(icon, 1) - icon.data());  // the 32-bit image, last in the file
     const struct {
         const char* what;
         Bytes icon;
@@ -127,6 +128,13 @@ TEST(IconImageTest, FilesShorterThanTheirEntriesOrImagesAreRefused) {
         {"image past the end", with(6 + 16 + 12, static_cast<uint32_t>(icon.size()))},
         {"image size wrapping", with(6 + 16 + 8, 0xFFFFFFF0u)},
         {"image too short for its bitmap header", with(6 + 16 + 8, 39)},
+        // The platform reads as many colour and mask rows as the bitmap header describes.
+        {"image holding only its bitmap header", with(6 + 16 + 8, 40)},
+        {"image one byte short of its mask rows", with(6 + 16 + 8, static_cast<uint32_t>(icon.size() - chosen) - 1)},
+        {"bitmap header of no known size", with(chosen, 0xFFFFFF00u)},
+        {"bitmap header larger than the image", with(chosen, 124)},
+        {"bit count the platform does not know", with(chosen + 14, 7, 2)},
+        {"compressed bitmap", with(chosen + 16, 1)},
     };
     for (const auto& row : rows)
         EXPECT_FALSE(choose_icon_image(row.icon.data(), static_cast<int>(row.icon.size()), &image)) << row.what;

@@ -9,6 +9,8 @@
 #include <png.h>
 #include <zlib.h>
 
+#include <atomic>
+
 namespace {
 
 using namespace rt;
@@ -168,6 +170,46 @@ TEST(PngDecoderTest, EveryPrefixOfAPictureFailsCleanly) {
         Decoded decoded = decode(png.data(), size);
         EXPECT_EQ(decoded.found && decoded.result, size >= image_data_end) << "prefix of " << size << " bytes";
     }
+}
+
+#ifdef __SANITIZE_ADDRESS__
+// The address sanitizer's allocation hook (its public interface) notes the largest block that
+// anything asks for while `noting` is set: in the native build only.
+extern "C" int __sanitizer_install_malloc_and_free_hooks(void (*)(const volatile void*, size_t),
+                                                         void (*)(const volatile void*));
+std::atomic<bool> noting;
+std::atomic<size_t> largest_block;
+
+void note_allocation(const volatile void*, size_t size) {
+    if (noting && size > largest_block) largest_block = size;
+}
+void note_free(const volatile void*) {}
+#endif
+
+// A chunk that announces almost 2 GB in a picture of a few hundred bytes (as a fuzzer found): the
+// picture is refused without any block of that size being asked for.
+TEST(PngDecoderTest, AChunkAnnouncingMoreThanTheDataHoldsIsNeverAllocated) {
+#ifndef __SANITIZE_ADDRESS__
+    GTEST_SKIP() << "allocations are observed through the address sanitizer, in the native build";
+#else
+    static bool hooked = __sanitizer_install_malloc_and_free_hooks(note_allocation, note_free) != 0;
+    ASSERT_TRUE(hooked);
+    const Bytes good = fixtures::encode_png(rgb_picture(4, 4));
+    for (const char* type : {"iTXt", "zTXt", "tEXt", "iCCP", "sPLT", "prVt"}) {
+        Bytes png(good.begin(), good.begin() + 33);  // signature and header
+        const uint8_t announced[] = {0x76, 0x85, 0x43, 0x75};
+        png.insert(png.end(), announced, announced + 4);
+        png.insert(png.end(), type, type + 4);
+        png.insert(png.end(), 40, 'x');
+        png.insert(png.end(), good.begin() + 33, good.end());
+        largest_block = 0;
+        noting = true;
+        Decoded decoded = decode(png);
+        noting = false;
+        EXPECT_EQ(decoded.found && decoded.result, 0) << type << ": the chunk runs past the data";
+        EXPECT_LT(largest_block.load(), size_t{1} << 20) << type << ": no block of the announced size";
+    }
+#endif
 }
 
 TEST(PngDecoderTest, RegisteringTwiceLeavesOneEntry) {

@@ -4,7 +4,6 @@
 
 #include <windows.h>
 
-#include <cstdio>
 #include <string>
 
 namespace test_support {
@@ -24,13 +23,19 @@ inline std::string current_directory() {
   return directory;
 }
 
-// Appends the program's exact command line and its current directory, one line each.
+// Appends the program's exact command line and its current directory, one line each, as one
+// record: a handle with only FILE_APPEND_DATA access puts every write at the file's end, and the
+// record goes out in a single WriteFile, so records of programs started at the same moment never
+// interleave or overwrite each other.
 inline bool append_start_record(const std::string& log_path) {
-  std::FILE* log = std::fopen(log_path.c_str(), "ab");
-  if (log == nullptr) return false;
-  const bool written =
-      std::fprintf(log, "%s\n%s\n", GetCommandLineA(), current_directory().c_str()) > 0;
-  return std::fclose(log) == 0 && written;
+  HANDLE log = CreateFileA(log_path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (log == INVALID_HANDLE_VALUE) return false;
+  const std::string record = std::string(GetCommandLineA()) + "\n" + current_directory() + "\n";
+  DWORD written = 0;
+  const bool ok = WriteFile(log, record.data(), static_cast<DWORD>(record.size()), &written, nullptr) &&
+                  written == record.size();
+  return CloseHandle(log) && ok;
 }
 
 }  // namespace test_support

@@ -6,8 +6,11 @@
 #include "system/file_names.h"
 #include "system/scratch_folder.h"
 
+#include <algorithm>
+#include <cstring>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -54,8 +57,16 @@ TEST(FilePartTest, AfterTheLastSeparatorUpToAQuote) {
         {"C:\\mixed/sep\\arators/last.x", "last.x"},
         {"", ""},
         {nullptr, ""},
+        {"Z:\\\xc2\xe8\xe4\xe5\xee\\\xea\xeb\xe8\xef_\xee\xe4\xe8\xed.avi", "\xea\xeb\xe8\xef_\xee\xe4\xe8\xed.avi"},
+        {"C:\\films\\--x_-y.avi", "--x_-y.avi"},
+        {"C:\\films\\..avi.", "..avi."},
+        {"C:\\films\\..", ".."},
     };
     for (const auto& c : cases) EXPECT_EQ(file_part(c.path), c.expected) << (c.path ? c.path : "(null)");
+
+    std::string folder = "C:\\" + std::string(197, 'f') + "\\", name = std::string(54, 'n') + ".avi";
+    EXPECT_EQ(file_part((folder + name).c_str()), name) << "a path of 259 characters";
+    EXPECT_EQ(file_part((folder + folder + name).c_str()), name) << "and one of twice that";
 }
 
 TEST(FilePartTest, APathInTheBufferIsReaddressedAfterTheMove) {
@@ -101,6 +112,56 @@ TEST(RenameFileTest, RenamesWithoutEverLosingAFile) {
     EXPECT_EQ(rename_file(nullptr, plain.c_str()), 0);
     EXPECT_EQ(rename_file(plain.c_str(), nullptr), 0);
     EXPECT_EQ(read_file(plain), "video bytes");
+}
+
+// The names in a folder, for checking that no file appeared under a name cut short.
+std::vector<std::string> names_in(const std::string& folder) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return names;
+    do {
+        if (std::strcmp(found.cFileName, ".") && std::strcmp(found.cFileName, "..")) names.push_back(found.cFileName);
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    return names;
+}
+
+// A name of `length` characters in the folder: the stem, spaces every tenth character, then ".avi".
+std::string long_name(const ScratchFolder& folder, std::size_t length, const std::string& stem) {
+    std::string path = folder.file(stem);
+    for (std::size_t i = 0; path.size() + 4 < length; ++i) path += i % 10 == 9 ? ' ' : 'x';
+    return path + ".avi";
+}
+
+TEST(RenameFileTest, LongAndOddNamesAreRenamedWholeOrNotAtAll) {
+    ScratchFolder folder("rename-long");
+    for (std::size_t length : {250, 255, 259}) {
+        const std::string spaced = long_name(folder, length, "\xc2\xe8\xe4\xe5\xee -- ..clip "), clean = [&] {
+            std::string underscored = spaced;
+            std::replace(underscored.begin(), underscored.end(), ' ', '_');
+            return underscored;
+        }();
+        ASSERT_EQ(spaced.size(), length);
+        write_file(spaced, "video bytes");
+        ASSERT_EQ(read_file(spaced), "video bytes") << length << " characters: the file can be made";
+        EXPECT_NE(rename_file(spaced.c_str(), clean.c_str()), 0) << length << " characters";
+        EXPECT_EQ(read_file(clean), "video bytes") << length << " characters";
+        EXPECT_EQ(names_in(folder.path()).size(), 1u) << "only the renamed file";
+        DeleteFileA(clean.c_str());
+    }
+
+    // A new name past MAX_PATH: the file either has that whole name or keeps its own, and no file
+    // appears under the name cut to fit.
+    const std::string source = long_name(folder, 200, "source ");
+    write_file(source, "video bytes");
+    const std::string too_long = long_name(folder, MAX_PATH + 40, "renamed_");
+    bool renamed = rename_file(source.c_str(), too_long.c_str()) != 0;
+    EXPECT_EQ(read_file(renamed ? too_long : source), "video bytes") << (renamed ? "renamed whole" : "kept its name");
+    EXPECT_EQ(file_exists(source), !renamed);
+    std::vector<std::string> names = names_in(folder.path());
+    ASSERT_EQ(names.size(), 1u) << "one file, under one of the two names";
+    EXPECT_EQ(folder.file(names[0]), renamed ? too_long : source);
 }
 
 class CurrentDirectoryTest : public testing::Test {
