@@ -5,7 +5,6 @@
 // The jobs are also compared with the state after the first ten, which pay what a process pays
 // once for starting programs and opening folders (under Wine its private bytes grow by about 3 MB
 // over the first jobs, then stay: 300 jobs end where 75 did).
-#include "process_resources.h"
 #include "report.h"
 #include "self_timing.h"
 #include "windows_path.h"
@@ -16,6 +15,7 @@
 #include "graphics/images.h"
 #include "gui/gadgets.h"
 #include "gui/windows.h"
+#include "support/process_resources.h"
 #include "system/scratch_folder.h"
 
 #include <cstdio>
@@ -24,7 +24,7 @@
 
 namespace {
 
-using bench::ProcessResources;
+using test_support::ProcessResources;
 
 // Handles events as the converter's loop does (timer 2 redraws the read-out) for at most
 // `seconds`, ending early when `until` says so.
@@ -108,19 +108,19 @@ int main() {
         rt::end_runtime();
     }
     settle();
-    std::vector<Snapshot> snapshots{{"start-up", bench::count_process_resources()}};
+    std::vector<Snapshot> snapshots{{"start-up", test_support::count_process_resources()}};
     redraw_read_out(10000);
     settle();
-    snapshots.push_back({"10,000 read-out redraws", bench::count_process_resources()});
+    snapshots.push_back({"10,000 read-out redraws", test_support::count_process_resources()});
     switch_badges(1000);
     settle();
-    snapshots.push_back({"1,000 badge switches", bench::count_process_resources()});
+    snapshots.push_back({"1,000 badge switches", test_support::count_process_resources()});
     bool jobs_ended = run_jobs(10);
     settle();
-    const Snapshot first_jobs{"the first 10 jobs", bench::count_process_resources()};
+    const Snapshot first_jobs{"the first 10 jobs", test_support::count_process_resources()};
     jobs_ended = jobs_ended && run_jobs(90);
     settle();
-    snapshots.push_back({"100 jobs", bench::count_process_resources()});
+    snapshots.push_back({"100 jobs", test_support::count_process_resources()});
 
     std::vector<bench::Figure> figures;
     auto add = [&](std::vector<bench::Figure> growth) { figures.insert(figures.end(), growth.begin(), growth.end()); };

@@ -1,13 +1,6 @@
 // The converter's window in this process, built by its own start-up code, through thousands of
 // read-out redraws, badge switches and a run of conversion jobs: GDI and USER objects and kernel
 // handles are counted before and after, and the private bytes must settle.
-//
-// Counting under Wine: GetGuiResources answers 0 there, so GDI objects are then counted as the live
-// entries of the process's GDI handle table (the PEB's shared handle table, which Wine keeps per
-// process), and USER objects as the windows of this thread and their descendants (the gadgets'
-// controls: the only USER objects that these operations could make). GetProcessHandleCount answers
-// 0 there too: kernel handles are then counted in the system's handle list. GetProcessMemoryInfo's
-// PrivateUsage is 0 there; PagefileUsage is the same figure (the commit charge) and is used.
 #include <gtest/gtest.h>
 
 #include "converter.h"
@@ -15,114 +8,23 @@
 #include "graphics/images.h"
 #include "gui/gadgets.h"
 #include "gui/windows.h"
+#include "support/process_resources.h"
 #include "system/scratch_folder.h"
 
 #include <windows.h>
 
-#include <psapi.h>
-#include <winternl.h>
-
 #include <algorithm>
+#include <cinttypes>
 #include <cstdio>
 #include <string>
-#include <vector>
 
 namespace {
 
+using test_support::count_process_resources;
+using test_support::process_private_bytes;
+using test_support::ProcessResources;
 using test_support::read_file;
 using test_support::ScratchFolder;
-
-// One entry of the GDI handle table; its type byte is 0 while the entry is free.
-struct GdiTableEntry {
-    void* object;
-    uint16_t process_id;
-    uint16_t count;
-    uint16_t unique;
-    uint8_t type;
-    uint8_t flags;
-    void* user_data;
-};
-constexpr int GDI_TABLE_ENTRIES = 0x10000;
-constexpr size_t PEB_GDI_TABLE_OFFSET = sizeof(void*) == 8 ? 0xF8 : 0x94;
-
-DWORD gdi_table_count() {
-    PROCESS_BASIC_INFORMATION process{};
-    if (NtQueryInformationProcess(GetCurrentProcess(), ProcessBasicInformation, &process, sizeof process, nullptr) != 0)
-        return 0;
-    auto* peb = reinterpret_cast<const uint8_t*>(process.PebBaseAddress);
-    auto* table = *reinterpret_cast<const GdiTableEntry* const*>(peb + PEB_GDI_TABLE_OFFSET);
-    DWORD live = 0;
-    for (int i = 0; table && i < GDI_TABLE_ENTRIES; ++i) live += table[i].type != 0;
-    return live;
-}
-
-BOOL CALLBACK count_child(HWND, LPARAM count) {
-    ++*reinterpret_cast<DWORD*>(count);
-    return TRUE;
-}
-
-BOOL CALLBACK count_window(HWND window, LPARAM count) {
-    ++*reinterpret_cast<DWORD*>(count);
-    EnumChildWindows(window, count_child, count);
-    return TRUE;
-}
-
-DWORD thread_window_count() {
-    DWORD count = 0;
-    EnumThreadWindows(GetCurrentThreadId(), count_window, reinterpret_cast<LPARAM>(&count));
-    return count;
-}
-
-// The system's handle list, as NtQuerySystemInformation gives it.
-struct SystemHandle {
-    ULONG process_id;
-    UCHAR type;
-    UCHAR flags;
-    USHORT handle;
-    void* object;
-    ACCESS_MASK access;
-};
-struct SystemHandles {
-    ULONG count;
-    SystemHandle handles[1];
-};
-constexpr auto SYSTEM_HANDLE_INFORMATION = static_cast<SYSTEM_INFORMATION_CLASS>(16);
-
-DWORD system_handle_count() {
-    std::vector<char> list(1 << 20);
-    ULONG needed = 0;
-    while (NtQuerySystemInformation(SYSTEM_HANDLE_INFORMATION, list.data(), static_cast<ULONG>(list.size()), &needed) != 0) {
-        if (list.size() >= (1u << 28)) return 0;
-        list.resize(list.size() * 2);
-    }
-    const auto* system = reinterpret_cast<const SystemHandles*>(list.data());
-    DWORD count = 0;
-    for (ULONG i = 0; i < system->count; ++i) count += system->handles[i].process_id == GetCurrentProcessId();
-    return count;
-}
-
-struct Objects {
-    DWORD gdi, user, handles;
-    bool operator==(const Objects& other) const { return gdi == other.gdi && user == other.user && handles == other.handles; }
-};
-
-std::ostream& operator<<(std::ostream& out, const Objects& objects) {
-    return out << objects.gdi << " GDI, " << objects.user << " USER, " << objects.handles << " kernel handles";
-}
-
-Objects objects_now() {
-    HANDLE self = GetCurrentProcess();
-    DWORD gdi = GetGuiResources(self, GR_GDIOBJECTS), user = GetGuiResources(self, GR_USEROBJECTS), handles = 0;
-    GetProcessHandleCount(self, &handles);
-    return {gdi ? gdi : gdi_table_count(), user ? user : thread_window_count(), handles ? handles : system_handle_count()};
-}
-
-SIZE_T private_bytes() {
-    PROCESS_MEMORY_COUNTERS_EX counters{};
-    counters.cb = sizeof counters;
-    GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters), sizeof counters);
-    return counters.PrivateUsage ? counters.PrivateUsage : counters.PagefileUsage;
-}
 
 // Handles what the window's controls need meanwhile, as the event loop would.
 void take_events() {
@@ -137,7 +39,7 @@ void take_events() {
 // allowance over the measured rounds: from 27 bytes per redraw (10,000 of them, beyond the smallest
 // heap block's 32 bytes with its header), from 263 bytes per badge switch (1,000), from 18 KiB per
 // job (15). Objects are counted exactly: one kept object fails.
-constexpr SIZE_T SETTLING_ALLOWANCE = 256 * 1024;
+constexpr uint64_t SETTLING_ALLOWANCE = 256 * 1024;
 
 template <class Work>
 void expect_steady(const char* what, int warm_up_rounds, int rounds, int per_round, Work work) {
@@ -146,17 +48,18 @@ void expect_steady(const char* what, int warm_up_rounds, int rounds, int per_rou
         take_events();
     };
     for (int round = 0; round < warm_up_rounds; ++round) run_round();
-    Objects objects_before = objects_now();
-    SIZE_T bytes_before = private_bytes();
-    std::printf("%s: %lu GDI, %lu USER, %lu handles, %zu private bytes after warm-up\n", what, objects_before.gdi,
-                objects_before.user, objects_before.handles, static_cast<size_t>(bytes_before));
+    const ProcessResources before = count_process_resources();
+    std::printf("%s: %lu GDI, %lu USER, %lu handles, %" PRIu64 " private bytes after warm-up\n", what,
+                before.gdi_objects, before.user_objects, before.kernel_handles, before.private_bytes);
     for (int round = 0; round < rounds; ++round) {
         run_round();
-        std::printf("  round %d: %zu private bytes\n", round + 1, static_cast<size_t>(private_bytes()));
+        std::printf("  round %d: %" PRIu64 " private bytes\n", round + 1, process_private_bytes());
     }
-    EXPECT_EQ(objects_now(), objects_before) << what << ": every object made was given back";
-    SIZE_T bytes_after = private_bytes();
-    EXPECT_LE(bytes_after, bytes_before + SETTLING_ALLOWANCE) << what << ": private bytes settled";
+    const ProcessResources after = count_process_resources();
+    EXPECT_EQ(after.gdi_objects, before.gdi_objects) << what << ": every GDI object made was given back";
+    EXPECT_EQ(after.user_objects, before.user_objects) << what << ": every USER object made was given back";
+    EXPECT_EQ(after.kernel_handles, before.kernel_handles) << what << ": every kernel handle opened was closed";
+    EXPECT_LE(after.private_bytes, before.private_bytes + SETTLING_ALLOWANCE) << what << ": private bytes settled";
 }
 
 class ConverterLeakTest : public testing::Test {

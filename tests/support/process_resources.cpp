@@ -1,6 +1,6 @@
-// Windows answers with GetGuiResources and GetProcessMemoryInfo. Wine (8.0) answers
-// GetGuiResources with 0 and leaves PrivateUsage 0; there the objects are counted in its handle
-// tables, and the private bytes are the committed private regions that VirtualQuery walks:
+// Windows answers with GetGuiResources, GetProcessHandleCount and GetProcessMemoryInfo. Wine (8.0)
+// answers the first two with 0 and leaves PrivateUsage 0; there the objects are counted in its
+// handle tables, and the private bytes are the committed private regions that VirtualQuery walks:
 // - GDI: Wine keeps its GDI handle table where Windows kept it, at GdiSharedHandleTable of the
 //   process environment block: 65536 entries of 24 bytes (in both word sizes), live when their
 //   type byte is not 0. Only this process's objects are in it.
@@ -8,6 +8,7 @@
 //   with a high word of 0 stands for any generation. Every index is asked whether it is a window
 //   of this process, a menu, an accelerator table or an icon (cursors are icons); the windows of
 //   other processes make that about 32,000 round trips to the server.
+// - Kernel handles: the entries of this process in the system's handle list.
 #include "process_resources.h"
 
 #include <windows.h>
@@ -15,7 +16,9 @@
 #include <psapi.h>
 #include <winternl.h>
 
-namespace bench {
+#include <vector>
+
+namespace test_support {
 
 namespace {
 
@@ -85,22 +88,53 @@ uint64_t committed_private_regions() {
     return committed;
 }
 
-uint64_t private_bytes() {
+// One entry of the system's handle list, as NtQuerySystemInformation gives it.
+struct SystemHandle {
+    ULONG process_id;
+    UCHAR type;
+    UCHAR flags;
+    USHORT handle;
+    void* object;
+    ACCESS_MASK access;
+};
+struct SystemHandles {
+    ULONG count;
+    SystemHandle handles[1];
+};
+constexpr auto SYSTEM_HANDLE_INFORMATION = static_cast<SYSTEM_INFORMATION_CLASS>(16);
+
+unsigned long handles_in_system_list() {
+    std::vector<char> list(1 << 20);
+    ULONG needed = 0;
+    while (NtQuerySystemInformation(SYSTEM_HANDLE_INFORMATION, list.data(), static_cast<ULONG>(list.size()), &needed) != 0) {
+        if (list.size() >= (1u << 28)) return 0;
+        list.resize(list.size() * 2);
+    }
+    const auto* system = reinterpret_cast<const SystemHandles*>(list.data());
+    unsigned long count = 0;
+    for (ULONG i = 0; i < system->count; ++i) count += system->handles[i].process_id == GetCurrentProcessId();
+    return count;
+}
+
+} // namespace
+
+uint64_t process_private_bytes() {
     PROCESS_MEMORY_COUNTERS_EX counters{};
     counters.cb = sizeof counters;
     GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters), sizeof counters);
     return counters.PrivateUsage ? counters.PrivateUsage : committed_private_regions();
 }
 
-} // namespace
-
 ProcessResources count_process_resources() {
     HANDLE self = GetCurrentProcess();
-    ProcessResources counts{GetGuiResources(self, GR_GDIOBJECTS), GetGuiResources(self, GR_USEROBJECTS), 0};
+    ProcessResources counts{GetGuiResources(self, GR_GDIOBJECTS), GetGuiResources(self, GR_USEROBJECTS), 0, 0};
     if (!counts.user_objects) counts.user_objects = user_objects_in_table();  // before GDI: it makes bitmaps
     if (!counts.gdi_objects) counts.gdi_objects = gdi_objects_in_table();
-    counts.private_bytes = private_bytes();
+    DWORD handles = 0;
+    GetProcessHandleCount(self, &handles);
+    counts.kernel_handles = handles ? handles : handles_in_system_list();
+    counts.private_bytes = process_private_bytes();
     return counts;
 }
 
-} // namespace bench
+} // namespace test_support

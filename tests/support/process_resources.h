@@ -1,18 +1,22 @@
-// What the calling process holds: GDI objects, USER objects and private bytes. Made for checks
-// that a sequence of operations gives back all it takes (counts equal before and after).
+// What the calling process holds: GDI objects, USER objects, kernel handles and private bytes. Made
+// for checks that a sequence of operations gives back all it takes (counts equal before and after).
 #pragma once
 
 #include <cstdint>
 
-namespace bench {
+namespace test_support {
 
 struct ProcessResources {
     unsigned long gdi_objects;
     unsigned long user_objects;  // windows, menus, accelerator tables, icons and cursors
+    unsigned long kernel_handles;
     uint64_t private_bytes;      // committed memory of the process alone
 };
 
 // Counting the USER objects under Wine takes about 1.5 s (see the source).
 ProcessResources count_process_resources();
 
-} // namespace bench
+// The private bytes alone, at once.
+uint64_t process_private_bytes();
+
+} // namespace test_support
