@@ -4,6 +4,7 @@
 
 #include "core/string_functions.h"
 #include "core/strings.h"
+#include "support/buffer_result.h"
 
 #include <cstring>
 #include <string>
@@ -12,19 +13,7 @@
 namespace {
 
 using namespace rt;
-
-// Calls write(result position) at the buffer's position and returns the text it left there,
-// checking the contract: the position ends on the result's terminator. The buffer is then reset.
-template <class Write>
-std::string written_by(Write write) {
-    StringBuffer& buffer = current_string_buffer();
-    int saved = buffer.position;
-    write(saved);
-    std::string result = buffer.base + saved;
-    EXPECT_EQ(buffer.position, saved + static_cast<int>(result.size())) << "position ends on the terminator";
-    set_buffer_position(saved);
-    return result;
-}
+using test_support::written_by;
 
 // Runs body on a fresh thread, whose buffer starts at 16 bytes, so that any real text grows it. A
 // string block made right behind the new buffer keeps the heap from growing it in place: growth

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "core/strings.h"
+#include "support/buffer_result.h"
 #include "system/file_names.h"
 #include "system/scratch_folder.h"
 
@@ -19,17 +20,7 @@ using test_support::file_exists;
 using test_support::read_file;
 using test_support::ScratchFolder;
 using test_support::write_file;
-
-template <class Write>
-std::string written_by(Write write) {
-    StringBuffer& buffer = current_string_buffer();
-    int saved = buffer.position;
-    write(saved);
-    std::string result = buffer.base + saved;
-    EXPECT_EQ(buffer.position, saved + static_cast<int>(result.size())) << "position ends on the terminator";
-    set_buffer_position(saved);
-    return result;
-}
+using test_support::written_by;
 
 std::string file_part(const char* path) {
     return written_by([&](int at) { get_file_part(path, at); });
