@@ -1,4 +1,4 @@
-// The allocation-failure hooks shared by both platform implementations.
+// The allocation-failure hooks' state, shared by both platform implementations.
 #pragma once
 
 #include <atomic>

@@ -47,12 +47,6 @@ void* heap_try_allocate(Heap*, std::size_t size) {
     return header + 1;
 }
 
-void* heap_allocate(Heap* heap, std::size_t size) {
-    void* block = heap_try_allocate(heap, size);
-    if (!block) stop_out_of_memory();
-    return block;
-}
-
 void* heap_reallocate(Heap* heap, void* block, std::size_t size) {
     if (!block) return heap_allocate(heap, size);
     if (refused(size)) stop_out_of_memory();
@@ -69,10 +63,6 @@ void heap_free(Heap*, void* block) {
 }
 
 void stop_out_of_memory() { std::_Exit(OUT_OF_MEMORY_EXIT_CODE); }
-
-void fail_allocations_after(long count) { detail::allocations_left = count < 0 ? -1 : count; }
-
-void fail_allocations_over(std::size_t size) { detail::largest_allocation = size; }
 
 static std::mutex* mutex_of(unsigned char* storage) { return std::launder(reinterpret_cast<std::mutex*>(storage)); }
 

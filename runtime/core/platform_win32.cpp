@@ -25,12 +25,6 @@ void* heap_try_allocate(Heap* heap, std::size_t size) {
     return detail::allocation_refused(size) ? nullptr : HeapAlloc(handle_of(heap), HEAP_ZERO_MEMORY, size);
 }
 
-void* heap_allocate(Heap* heap, std::size_t size) {
-    void* block = heap_try_allocate(heap, size);
-    if (!block) stop_out_of_memory();
-    return block;
-}
-
 void* heap_reallocate(Heap* heap, void* block, std::size_t size) {
     if (!block) return heap_allocate(heap, size);
     void* moved = detail::allocation_refused(size)
@@ -45,10 +39,6 @@ void heap_free(Heap* heap, void* block) {
 }
 
 void stop_out_of_memory() { ExitProcess(OUT_OF_MEMORY_EXIT_CODE); }
-
-void fail_allocations_after(long count) { detail::allocations_left = count < 0 ? -1 : count; }
-
-void fail_allocations_over(std::size_t size) { detail::largest_allocation = size; }
 
 static CRITICAL_SECTION* section_of(unsigned char* storage) {
     return reinterpret_cast<CRITICAL_SECTION*>(storage);
