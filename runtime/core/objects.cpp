@@ -30,9 +30,13 @@ ListLink* listed_entry(ObjectTable* table, intptr_t identity) {
     return nullptr;
 }
 
+// The most records a slot array may hold, so that no size computed from it can overflow.
+int64_t most_records(int record_size) { return MAX_SLOT_BYTES / record_size; }
+
+// The number is refused before number + growth_step is formed.
 bool grow_to_hold(ObjectTable* table, intptr_t number) {
+    if (static_cast<int64_t>(number) > most_records(table->record_size) - table->growth_step) return false;
     int64_t capacity = static_cast<int64_t>(number) + table->growth_step;
-    if (capacity * table->record_size > MAX_SLOT_BYTES) return false;
     table->slots = static_cast<char*>(main_reallocate(table->slots, static_cast<std::size_t>(capacity * table->record_size)));
     table->capacity = static_cast<int>(capacity);
     return true;
@@ -46,6 +50,8 @@ ListLink* oldest_entry(ListLink* head) {
 } // namespace
 
 ObjectTable* create_object_table(int record_size, int growth_step, ReleaseCallback release) {
+    if (record_size < static_cast<int>(sizeof(void*)) || growth_step < 1) return nullptr;
+    if (growth_step > most_records(record_size)) return nullptr;
     auto* table = static_cast<ObjectTable*>(main_allocate(sizeof(ObjectTable)));
     table->record_size = record_size;
     table->growth_step = growth_step;

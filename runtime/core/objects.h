@@ -33,6 +33,8 @@ struct ObjectTable {
     char* slots;  // capacity records, zeroed when made
 };
 
+// Null for a record smaller than the pointer-sized handle it begins with, a growth step below 1,
+// or a first slot array that would pass 2 GiB.
 ObjectTable* create_object_table(int record_size, int growth_step, ReleaseCallback release);
 
 // The record for a number, after the release callback has freed what the number held; a zeroed

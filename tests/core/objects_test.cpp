@@ -5,6 +5,7 @@
 #include "core/objects.h"
 #include "core/platform.h"
 
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -115,6 +116,41 @@ TEST_F(ObjectTableTest, NumbersNoTableCanHoldAreRefused) {
     EXPECT_EQ(create_thing(-5, 1), 0);
     EXPECT_EQ(create_thing(intptr_t{1} << 30, 1), 0) << "a slot array of 16 GiB is refused";
     EXPECT_EQ(things->capacity, 16);
+}
+
+// Numbers whose slot array size overflows (or wraps round to a few bytes) are refused before any
+// size is computed: the table keeps its slots, and every earlier record stays where it was.
+TEST(ObjectTableGrowthTest, NumbersWhoseSlotArraySizeWouldOverflowAreRefused) {
+    for (int record_size : {24, 48}) {
+        // (number + 16) * record_size passes 2^64 (or 2^32) by a few bytes.
+        intptr_t wrapping = static_cast<intptr_t>(UINTPTR_MAX / static_cast<uintptr_t>(record_size) + 1) - 16;
+        ObjectTable* table = create_object_table(record_size, 16, nullptr);
+        for (intptr_t n = 0; n < 16; ++n) {
+            void* record = claim_object(table, n);
+            std::memset(record, 0, static_cast<std::size_t>(record_size));
+            std::memcpy(record, &n, sizeof n);
+            ++*static_cast<intptr_t*>(record);
+        }
+        for (intptr_t number : {INTPTR_MAX, INTPTR_MAX - 15, wrapping, wrapping + 1}) {
+            EXPECT_EQ(claim_object(table, number), nullptr) << record_size << "-byte records, number " << number;
+            EXPECT_EQ(table->capacity, 16) << record_size << "-byte records, number " << number;
+        }
+        for (intptr_t n = 0; n < 16; ++n) {
+            auto* record = static_cast<intptr_t*>(find_object(table, n));
+            ASSERT_NE(record, nullptr) << "earlier object " << n << " is still found";
+            EXPECT_EQ(*record, n + 1);
+        }
+        EXPECT_NE(claim_object(table, 40), nullptr) << "a reasonable number still grows the table";
+        main_free(table->slots);
+        main_free(table);
+    }
+}
+
+TEST(ObjectTableGrowthTest, TablesWhoseRecordsCannotHoldAHandleAreRefused) {
+    for (int record_size : {-8, 0, 1, static_cast<int>(sizeof(void*)) - 1})
+        EXPECT_EQ(create_object_table(record_size, 16, nullptr), nullptr) << record_size << "-byte records";
+    for (int growth_step : {-1, 0, INT32_MAX / 8 + 1})
+        EXPECT_EQ(create_object_table(8, growth_step, nullptr), nullptr) << "growth step " << growth_step;
 }
 
 TEST_F(ObjectTableTest, AnAbandonedClaimLeavesNothingBehind) {
