@@ -130,7 +130,10 @@ void grow_text_buffer(DrawingContext& context, int rows) {
     void* bits = nullptr;
     HBITMAP buffer = CreateDIBSection(context.text_dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     if (!buffer) return;
-    SelectObject(context.text_dc, buffer);
+    if (!SelectObject(context.text_dc, buffer)) {  // the old buffer stays selected, so it stays
+        DeleteObject(buffer);
+        return;
+    }
     if (context.text_buffer) DeleteObject(context.text_buffer);
     context.text_buffer = buffer;
     context.text_pixels = static_cast<uint8_t*>(bits);
