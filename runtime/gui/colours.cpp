@@ -8,7 +8,10 @@
 // that is the stock null brush of COLOUR_TRANSPARENT; a ClassBrushEntry owns the brush it put into
 // a class. Colour entries are deleted only at shutdown, so an entry held across a call out stays
 // valid; no walk of a list is kept open across a call that may send a message, since the colour
-// procedure then runs and walks the same lists.
+// procedure then runs and walks the same lists. An entry or class brush names a control only while
+// it exists: every coloured control has the control procedure in front of its own, which forgets
+// the control's handle when it is destroyed, so a handle value given to a later window is never
+// coloured or touched on its behalf.
 #include "gui/colours.h"
 
 #include "core/lists.h"
@@ -88,7 +91,7 @@ struct ParentSubclass {
     WNDPROC previous_proc;
 };
 
-// A combo box whose own procedure the library replaced.
+// A coloured control whose own procedure the library replaced.
 struct ControlSubclass {
     intptr_t gadget;
     HWND control;
@@ -112,7 +115,7 @@ struct ColourLibrary {
 ColourLibrary* library;
 
 LRESULT CALLBACK colour_procedure(HWND, UINT, WPARAM, LPARAM);
-LRESULT CALLBACK combo_box_procedure(HWND, UINT, WPARAM, LPARAM);
+LRESULT CALLBACK control_procedure(HWND, UINT, WPARAM, LPARAM);
 
 // --- Lists -------------------------------------------------------------------------------------
 
@@ -149,6 +152,13 @@ void drain(LinkedList* list, Use use) {
         delete_element(list, 0);
         use(record);
     }
+}
+
+// Hands each record to use, which must send no message.
+template <class Record, class Use>
+void visit_records(LinkedList* list, Use use) {
+    reset_list(list);
+    while (auto* record = static_cast<Record*>(next_element(list))) use(*record);
 }
 
 // Deletes each record for which done answers true; done must send no message.
@@ -334,19 +344,32 @@ LRESULT CALLBACK colour_procedure(HWND window, UINT message, WPARAM wparam, LPAR
     return answer != NOT_HANDLED ? answer : CallWindowProcA(previous, window, message, wparam, lparam);
 }
 
-// A combo box's edit and list parts ask the combo box for their colours, not its parent.
-LRESULT CALLBACK combo_box_procedure(HWND combo, UINT message, WPARAM wparam, LPARAM lparam) {
-    ControlSubclass* subclass = control_subclass_of(combo);
-    if (!subclass) return DefWindowProcA(combo, message, wparam, lparam);
+// The entry and class brush that named a destroyed control stop naming it.
+void forget_control(HWND control) {
+    delete_records<ControlSubclass>(library->control_subclasses,
+                                    [control](const ControlSubclass& s) { return s.control == control; });
+    visit_records<ColourEntry>(library->colour_entries, [control](ColourEntry& e) {
+        if (e.control == control) e.control = e.window = nullptr;
+    });
+    // A scroll area's brush went to its inner window, destroyed just before the area itself.
+    visit_records<ClassBrushEntry>(library->class_brushes, [control](ClassBrushEntry& c) {
+        if (c.window == control || !IsWindow(c.window)) c.window = nullptr;
+    });
+}
+
+// Forgets the control when it is destroyed; a combo box's edit and list parts ask the combo box
+// for their colours, not its parent.
+LRESULT CALLBACK control_procedure(HWND control, UINT message, WPARAM wparam, LPARAM lparam) {
+    ControlSubclass* subclass = control_subclass_of(control);
+    if (!subclass) return DefWindowProcA(control, message, wparam, lparam);
     intptr_t gadget = subclass->gadget;
-    LRESULT answer = CallWindowProcA(subclass->previous_proc, combo, message, wparam, lparam);
-    if (message == WM_NCDESTROY)
-        delete_records<ControlSubclass>(library->control_subclasses,
-                                        [combo](const ControlSubclass& s) { return s.control == combo; });
+    LRESULT answer = CallWindowProcA(subclass->previous_proc, control, message, wparam, lparam);
+    if (message == WM_NCDESTROY) forget_control(control);
     if (message != WM_CTLCOLOREDIT && message != WM_CTLCOLORLISTBOX) return answer;
     ColourEntry* entry = entry_of_gadget(gadget);
-    return entry && entry->control == combo ? answer_colours(*entry, reinterpret_cast<HDC>(wparam), TRANSPARENT)
-                                            : answer;
+    return entry && entry->control == control && entry->kind == COMBO_BOX_CONTROL
+               ? answer_colours(*entry, reinterpret_cast<HDC>(wparam), TRANSPARENT)
+               : answer;
 }
 
 // --- Putting the procedures in place -----------------------------------------------------------
@@ -374,10 +397,10 @@ HWND subclass_ancestors(HWND control) {
     return nullptr;
 }
 
-void subclass_combo_box(ColourEntry& entry, GadgetColour) {
+void subclass_control(const ColourEntry& entry) {
     if (control_subclass_of(entry.control)) return;
     auto previous = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrA(entry.control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(combo_box_procedure)));
+        SetWindowLongPtrA(entry.control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(control_procedure)));
     if (previous) add_record(library->control_subclasses, ControlSubclass{entry.gadget, entry.control, previous});
 }
 
@@ -450,7 +473,7 @@ constexpr KindStep KIND_STEPS[CONTROL_KINDS] = {
     nullptr,             // BUTTON_CONTROL
     nullptr,             // EDIT_CONTROL
     nullptr,             // LIST_BOX_CONTROL
-    subclass_combo_box,  // COMBO_BOX_CONTROL
+    nullptr,             // COMBO_BOX_CONTROL: answered by the control procedure
     colour_list_view,    // LIST_VIEW_CONTROL
     colour_container,    // CONTAINER_CONTROL
     colour_scroll_area,  // SCROLL_AREA_CONTROL
@@ -505,7 +528,7 @@ void forget_colours(const ColourEntry& entry) {
 
 // A procedure put in front of ours later keeps ours behind it: then ours stays, passing on.
 bool give_procedure_back(const ControlSubclass& subclass) {
-    if (GetWindowLongPtrA(subclass.control, GWLP_WNDPROC) != reinterpret_cast<LONG_PTR>(combo_box_procedure))
+    if (GetWindowLongPtrA(subclass.control, GWLP_WNDPROC) != reinterpret_cast<LONG_PTR>(control_procedure))
         return false;
     SetWindowLongPtrA(subclass.control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(subclass.previous_proc));
     return true;
@@ -550,6 +573,7 @@ int colour_gadget(intptr_t gadget, GadgetColour front, GadgetColour back, Gadget
     }
     entry->control = control;
     entry->window = subclass_ancestors(control);
+    subclass_control(*entry);
     if (type < 0 || type > LAST_COLOUR_TYPE) {
         entry->colour_types &= type;
     } else {

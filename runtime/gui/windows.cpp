@@ -3,12 +3,14 @@
 // Invariants: a runtime window carries the property "KV_WindowID" holding its number plus one, so
 // that a missing property (null) is never read as window 0. The accessors read only the snapshot
 // taken when a wait returns, so messages sent by the application between waits do not change
-// what they answer. A queued (code, window) pair is never queued twice in a row.
+// what they answer. A queued (code, window) pair is never queued twice in a row. A number names a
+// window only while that window exists: one destroyed by any means gives its number back.
 #include "gui/windows.h"
 
 #include "core/memory.h"
 #include "core/objects.h"
 #include "core/runtime.h"
+#include "core/shutdown.h"
 #include "gui/gadgets.h"
 
 #include <cstdio>
@@ -142,6 +144,31 @@ struct Target {
     WindowRecord* record;
 };
 
+// --- Forgetting a window ----------------------------------------------------------------------
+
+// Takes the runtime's marks off a window that is about to go.
+void detach_window(HWND window) {
+    RemovePropA(window, WINDOW_ID_PROPERTY);
+    remove_drop_target(window);
+}
+
+// Frees what a window's record holds besides the window, and the number with it.
+void release_window_record(intptr_t number, const WindowRecord& record) {
+    main_free(record.accelerators);
+    DestroyAcceleratorTable(record.accelerator_table);
+    release_object(window_table, number);
+}
+
+// A window destroyed other than by close_window (by DestroyWindow, or with its owner) gives its
+// number back at once, so the number never names a handle that may come to be another window's.
+// Its class stays registered: a class cannot go while a window of it exists, and opening the
+// number again reuses it.
+void forget_destroyed_window(const Target& target) {
+    WindowRecord destroyed = *target.record;
+    detach_window(target.window);
+    release_window_record(target.number, destroyed);
+}
+
 LRESULT on_size(const Target& target, WPARAM kind) {
     if (GetWindowLongPtrA(target.window, GWL_STYLE) & WS_CHILD) return 1;
     if (!target.record) return NOT_HANDLED;
@@ -224,6 +251,9 @@ LRESULT dispatch(const Target& target, UINT message, WPARAM wparam, LPARAM lpara
                                      reinterpret_cast<NMHDR*>(lparam)->hwndFrom);
     case WM_COMMAND:
         return on_command(target, wparam, lparam);
+    case WM_NCDESTROY:  // only the window's own record: an owned window's search reaches its owner
+        if (target.record && target.record->handle == target.window) forget_destroyed_window(target);
+        return NOT_HANDLED;
     case WM_TIMER:
         if (!target.record) return NOT_HANDLED;
         raise_event(EV_TIMER, static_cast<intptr_t>(wparam));
@@ -417,15 +447,12 @@ void close_window(intptr_t number) {
     if (!record) return;
     WindowRecord closing = *record;
     activate_owner(closing.handle);
-    RemovePropA(closing.handle, WINDOW_ID_PROPERTY);
-    remove_drop_target(closing.handle);
+    detach_window(closing.handle);  // so its WM_NCDESTROY finds no runtime window
     DestroyWindow(closing.handle);
     char class_name[40];
     window_class_name(number, class_name);
     UnregisterClassA(class_name, module_handle());
-    main_free(closing.accelerators);
-    DestroyAcceleratorTable(closing.accelerator_table);
-    release_object(window_table, number);
+    release_window_record(number, closing);
 }
 
 HWND window_handle(intptr_t number) {
@@ -479,11 +506,15 @@ intptr_t event_timer() { return events->snapshot.object; }
 int event_type() { return events->snapshot.type; }
 
 UINT_PTR add_window_timer(intptr_t number, UINT_PTR timer_id, UINT interval_ms) {
+    RuntimeCall call;
+    if (!call) return 0;
     HWND window = window_handle(number);
     return window ? SetTimer(window, timer_id, interval_ms, nullptr) : 0;
 }
 
 BOOL remove_window_timer(intptr_t number, UINT_PTR timer_id) {
+    RuntimeCall call;
+    if (!call) return FALSE;
     HWND window = window_handle(number);
     return window ? KillTimer(window, timer_id) : FALSE;
 }

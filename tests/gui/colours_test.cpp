@@ -295,6 +295,16 @@ TEST_F(ColourTest, AColourStaysWithItsControlNotWithANewControlUnderTheNumber) {
     EXPECT_EQ(answer.text, RED);
 }
 
+// The handle value of a control destroyed behind the runtime's back may be given to a later
+// control, which must not be answered with the dead control's colours.
+TEST_F(ColourTest, AControlDestroyedOtherThanByTheRuntimeIsNoLongerColoured) {
+    HWND label = control_gadget(24, "Static", 0, RECT{100, 240, 180, 256}, "gone");
+    colour_gadget(24, GREY, BLUE);
+    HBRUSH coloured = ask(label).brush;
+    DestroyWindow(label);
+    EXPECT_NE(ask(label).brush, coloured) << "no colour entry names the dead handle";
+}
+
 TEST_F(ColourTest, ControlsThatKeepColoursOfTheirOwnAreGivenThem) {
     HWND bar = static_cast<HWND>(progress_bar_gadget(12, 10, 380, 300, 17, 0, 100));
     colour_gadget(12, RED, BLUE);

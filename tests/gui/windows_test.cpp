@@ -125,6 +125,25 @@ TEST_F(WindowTest, ReusingANumberClosesTheWindowItHeld) {
     EXPECT_EQ(window_handle(2), nullptr);
 }
 
+// The handle value of a window destroyed behind the runtime's back may be given to a later window;
+// the number must not go on naming it.
+TEST_F(WindowTest, AWindowDestroyedOtherThanByClosingGivesItsNumberBack) {
+    auto owner = static_cast<HWND>(open_window(1, 10, 10, 200, 100, "owner", 0));
+    open_window(2, 30, 30, 200, 100, "owned", 0, owner);
+    close_window(2);
+    EXPECT_EQ(window_handle(1), owner) << "closing an owned window leaves its owner's number alone";
+    open_window(2, 30, 30, 200, 100, "owned", 0, owner);
+    auto lone = static_cast<HWND>(open_window(3, 50, 50, 200, 100, "lone", 0));
+    DestroyWindow(lone);
+    DestroyWindow(owner);  // takes the window it owns with it
+    for (intptr_t number : {1, 2, 3}) {
+        EXPECT_EQ(window_handle(number), nullptr) << "window " << number;
+        EXPECT_EQ(hide_window(number, 0), FALSE) << "window " << number;
+    }
+    HWND reopened = static_cast<HWND>(open_window(3, 50, 50, 200, 100, "again", 0));
+    EXPECT_EQ(window_handle(3), reopened) << "the number can be opened again";
+}
+
 TEST_F(WindowTest, NumbersThatHoldNoWindowDoNothing) {
     EXPECT_EQ(window_handle(3), nullptr);
     EXPECT_EQ(hide_window(3, 1), FALSE);
