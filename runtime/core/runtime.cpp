@@ -2,6 +2,7 @@
 #include "core/runtime.h"
 
 #include "core/memory.h"
+#include "core/shutdown.h"
 #include "core/strings.h"
 #include "core/system_libraries.h"
 #include "core/threads.h"
@@ -24,6 +25,20 @@ HINSTANCE the_module;
 
 HINSTANCE module_handle() { return the_module; }
 
+namespace {
+
+// Calls admitted before shutdown may be sending messages to this thread's windows (a worker
+// showing a gadget): they are answered while waiting, so the wait cannot hold either side.
+void let_admitted_calls_end() {
+    while (runtime_calls_running()) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 1, QS_SENDMESSAGE);
+        MSG message;
+        PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
+}
+
+} // namespace
+
 // The order is binding: the main heap first, the string engine second, the colour library last.
 void start_runtime() {
     the_module = GetModuleHandleA(nullptr);
@@ -43,8 +58,11 @@ void start_runtime() {
     init_colour_library();  // last: it loads a system library for the theme check
 }
 
-// Running worker threads are not waited for: ExitProcess ends them.
+// Running worker threads are not waited for: ExitProcess ends them. From the first step on, the
+// operations they reach do nothing, so they never meet a freed record or the destroyed heap.
 void end_runtime() {
+    begin_shutdown();
+    let_admitted_calls_end();
     free_colour_library();  // first: its windows and controls still exist
     close_all_libraries();
     free_window_backgrounds();

@@ -9,7 +9,8 @@ namespace rt {
 // Creates the main heap, then starts the libraries: strings first, then the rest in their order.
 void start_runtime();
 // Ends the libraries in their order, destroys the main heap and ends the process with code 0.
-// Worker threads still running are not waited for.
+// Worker threads still running are not waited for; the runtime operations they reach do nothing
+// from the start of shutdown on.
 [[noreturn]] void end_runtime();
 
 // The program's module (for window classes and the application icon).

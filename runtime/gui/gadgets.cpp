@@ -8,6 +8,7 @@
 #include "core/memory.h"
 #include "core/objects.h"
 #include "core/runtime.h"
+#include "core/shutdown.h"
 #include "gui/windows.h"
 
 #include <commctrl.h>
@@ -173,6 +174,8 @@ void remove_drop_target(HWND window) {
 }
 
 HWND gadget_handle(intptr_t number) {
+    RuntimeCall call;
+    if (!call) return nullptr;
     GadgetRecord* record = find_gadget(number);
     return record ? record->handle : nullptr;
 }
@@ -180,6 +183,8 @@ HWND gadget_handle(intptr_t number) {
 bool is_gadget(intptr_t number) { return is_object(gadget_table, number) != nullptr; }
 
 BOOL hide_gadget(intptr_t number, int state) {
+    RuntimeCall call;
+    if (!call) return FALSE;
     GadgetRecord* record = find_gadget(number);
     if (!record) return FALSE;
     if (record->ops->hide) return record->ops->hide(*record, state);

@@ -7,6 +7,7 @@
 #include "core/memory.h"
 #include "core/objects.h"
 #include "core/platform.h"
+#include "core/shutdown.h"
 
 #include <shellapi.h>
 
@@ -40,13 +41,17 @@ void close_program(intptr_t number) {
     release_object(launcher->programs, number);
 }
 
-// A text on the main heap, freed when it goes out of scope.
-class MainText {
+// A zeroed text on the process heap, freed when it goes out of scope. Not on the main heap: a
+// worker may still hold it while shutdown destroys that heap.
+class ProcessText {
 public:
-    explicit MainText(std::size_t size) : text_(static_cast<char*>(main_allocate(size))) {}
-    ~MainText() { main_free(text_); }
-    MainText(const MainText&) = delete;
-    MainText& operator=(const MainText&) = delete;
+    explicit ProcessText(std::size_t size)
+        : text_(static_cast<char*>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, size))) {
+        if (!text_) stop_out_of_memory();
+    }
+    ~ProcessText() { HeapFree(GetProcessHeap(), 0, text_); }
+    ProcessText(const ProcessText&) = delete;
+    ProcessText& operator=(const ProcessText&) = delete;
     char* get() const { return text_; }
 
 private:
@@ -105,6 +110,8 @@ void write_command_line(char* out, const char* program, std::size_t program_leng
 
 ProcessRecord* keep_process(HANDLE process, intptr_t process_id, const Pipe& input, const Pipe& output,
                             const Pipe& error) {
+    RuntimeCall call;
+    if (!call) return nullptr;  // shutdown has begun: the process ends with its handles
     LockGuard guard(*launcher->lock);
     auto* record = add_entry<ProcessRecord>(&launcher->processes);
     *record = {process, process_id, input.launcher_end, output.launcher_end, error.launcher_end};
@@ -179,7 +186,7 @@ struct Launch {
 intptr_t run_through_shell(const char* program, const char* parameters, const char* directory, int flags,
                            int show) {
     std::size_t folder = directory ? 0 : folder_length(program);
-    MainText program_folder(folder + 1);
+    ProcessText program_folder(folder + 1);
     std::memcpy(program_folder.get(), program, folder);
     if (folder) directory = program_folder.get();
     SHELLEXECUTEINFOA execute{};
@@ -209,13 +216,14 @@ void init_launcher() {
 
 intptr_t run_program(const char* program, const char* parameters, const char* directory, int flags,
                      const ProcessRecord* connected) {
+    if (shutdown_has_begun()) return 0;  // a program started now would outlive the runtime
     Launch launch(flags);
     launch.set_up_streams(flags, connected);
 
     if (!program) program = "";
     if (!parameters) parameters = "";
     std::size_t program_length = std::strlen(program), parameters_length = std::strlen(parameters);
-    MainText line(program_length + parameters_length + 4);
+    ProcessText line(program_length + parameters_length + 4);
     write_command_line(line.get(), program, program_length, parameters, parameters_length);
     if (directory && !directory[0]) directory = nullptr;
 

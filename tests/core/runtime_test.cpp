@@ -5,9 +5,17 @@
 #include "core/objects.h"
 #include "core/runtime.h"
 #include "core/system_libraries.h"
+#include "core/threads.h"
+#include "gui/colours.h"
+#include "gui/controls.h"
+#include "gui/gadgets.h"
+#include "gui/windows.h"
 
 #include <windows.h>
 
+#include <commctrl.h>
+
+#include <cstdio>
 #include <cstring>
 
 namespace {
@@ -71,19 +79,78 @@ TEST(SystemLibraryTest, ReusingANumberFreesTheLibraryItHeld) {
     close_library(5);
 }
 
-DWORD WINAPI keep_working(void*) {
-    for (;;) Sleep(10);
+int run_forever(intptr_t) {
+    Sleep(INFINITE);
+    return 0;
 }
 
-TEST(RuntimeDeathTest, ShutdownEndsTheProcessWithCodeZeroWhileAWorkerRuns) {
+// What shutdown has done by the time the window gets its WM_DESTROY, read in the child process
+// and written to its standard error for the parent to match.
+struct ShutdownWitness {
+    WNDPROC behind;
+    HBRUSH back_brush;
+    HANDLE worker;
+};
+ShutdownWitness witness;
+
+LRESULT CALLBACK report_at_destruction(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    if (message == WM_DESTROY) {
+        DWORD flags;
+        std::fprintf(stderr, "window destroyed after: brush deleted %d, library freed %d, thread handle closed %d\n",
+                     GetObjectType(witness.back_brush) == 0, GetModuleHandleA("mpr.dll") == nullptr,
+                     !GetHandleInformation(witness.worker, &flags));
+        std::fflush(stderr);
+    }
+    return CallWindowProcA(witness.behind, window, message, wparam, lparam);
+}
+
+// The colours are given back first, then the system libraries freed and the thread handles
+// closed, and the windows destroyed after them; a running worker is not waited for.
+TEST(RuntimeDeathTest, ShutdownGivesBackColoursLibrariesAndThreadsBeforeClosingTheWindowsAndExitsZero) {
     EXPECT_EXIT(
         {
-            open_library(1, "msimg32.dll");
-            open_library(DYNAMIC_NUMBER, "uxtheme.dll");
-            CloseHandle(CreateThread(nullptr, 0, keep_working, nullptr, 0, nullptr));
+            auto window = static_cast<HWND>(open_window(0, 10, 10, 200, 100, "shutdown", 0));
+            auto field = static_cast<HWND>(text_field_gadget(3, 10, 10, 100, 20, "field"));
+            colour_gadget(3, RGB(200, 30, 30), RGB(20, 40, 220));
+            HDC dc = GetDC(field);
+            witness.back_brush = reinterpret_cast<HBRUSH>(
+                SendMessageA(window, WM_CTLCOLOREDIT, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(field)));
+            ReleaseDC(field, dc);
+            open_library(1, "mpr.dll");
+            witness.worker = thread_handle_if_running(create_thread(run_forever, 0));
+            witness.behind = reinterpret_cast<WNDPROC>(
+                SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(report_at_destruction)));
             end_runtime();
         },
-        testing::ExitedWithCode(0), "");
+        testing::ExitedWithCode(0),
+        "window destroyed after: brush deleted 1, library freed 1, thread handle closed 1");
+}
+
+// A job's worker: what it does to the window and its gadgets while its tool runs and after.
+int act_as_a_job_does(intptr_t) {
+    for (;;) {
+        add_window_timer(0, 2, 1000);
+        hide_gadget(4, 0);
+        SendMessageA(gadget_handle(4), PBM_SETMARQUEE, 1, 50);
+        hide_gadget(4, 1);
+        remove_window_timer(0, 2);
+    }
+}
+
+// Workers keep calling the runtime while shutdown frees it: each run ends with code 0, not with
+// an access violation (0xC0000005) on a freed record or the destroyed heap.
+TEST(RuntimeDeathTest, ShutdownWhileWorkersCallTheRuntimeExitsZero) {
+    for (int run = 0; run < 20; ++run)
+        EXPECT_EXIT(
+            {
+                open_window(0, 10, 10, 200, 100, "busy", 0);
+                progress_bar_gadget(4, 10, 10, 150, 17, 0, 100, PBS_MARQUEE);
+                for (int i = 0; i < 2; ++i) create_thread(act_as_a_job_does, 0);
+                for (DWORD until = GetTickCount() + 30; GetTickCount() < until;) next_window_event(1);
+                end_runtime();
+            },
+            testing::ExitedWithCode(0), "")
+            << "run " << run;
 }
 
 TEST(RuntimeDeathTest, RunningOutOfMemoryStopsTheProcess) {

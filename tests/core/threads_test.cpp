@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "core/dates.h"
-#include "core/runtime.h"
 #include "core/string_functions.h"
 #include "core/strings.h"
 #include "core/threads.h"
@@ -171,20 +170,6 @@ TEST(ThreadsTest, TwoWorkersBuildAndAssignAMillionStringsEachWithoutDisturbingEa
         EXPECT_EQ(load.rounds, ROUNDS_PER_THREAD) << load.letter;
         EXPECT_EQ(load.failures, 0) << "every string thread " << load.letter << " built is its own, intact";
     }
-}
-
-int run_forever(intptr_t) {
-    Sleep(INFINITE);
-    return 0;
-}
-
-TEST(ThreadsDeathTest, ShutdownWithARunningWorkerReturnsWithoutWaitingAndExitsZero) {
-    EXPECT_EXIT(
-        {
-            create_thread(run_forever, 0);
-            end_runtime();
-        },
-        testing::ExitedWithCode(0), "");
 }
 
 } // namespace

@@ -3,7 +3,6 @@
 // take colours of their own, and shutdown.
 #include <gtest/gtest.h>
 
-#include "core/runtime.h"
 #include "gui/colours.h"
 #include "gui/controls.h"
 #include "gui/gadgets.h"
@@ -392,19 +391,6 @@ TEST_F(ColourTest, ShutdownGivesBackWhatTheLibraryMadeAndTheWindowsPassEverythin
     EXPECT_EQ(ask(label).brush, button_face_brush()) << "the colour procedure stays and passes everything on";
     close_window(0);
     init_colour_library();  // as start-up left it, for the tests that follow
-}
-
-TEST(ColourShutdownDeathTest, TheRuntimeEndsWithCodeZeroWithColouredGadgets) {
-    EXPECT_EXIT(
-        {
-            TestWindow window;
-            hyperlink_gadget(2, 640, 5, 50, 14, "close", WHITE);
-            colour_gadget(2, GREY, COLOUR_TRANSPARENT);
-            text_field_gadget(3, 10, 100, 200, 20, "field");
-            colour_gadget(3, RED, BLUE);
-            end_runtime();
-        },
-        testing::ExitedWithCode(0), "");
 }
 
 } // namespace
