@@ -25,9 +25,11 @@ using namespace rt;
 TEST(MemoryHeapTest, SizesOfZeroOrLessGiveNull) {
     EXPECT_EQ(allocate_memory(0), nullptr);
     EXPECT_EQ(allocate_memory(-1), nullptr);
-    void* block = allocate_memory(8);
+    auto* block = static_cast<unsigned char*>(allocate_memory(8));
+    std::memset(block, 0xAB, 8);
     EXPECT_EQ(reallocate_memory(block, 0), nullptr);
-    EXPECT_EQ(static_cast<char*>(block)[7], 0) << "a refused resize leaves the block alone";
+    EXPECT_NE(allocate_memory(8), block) << "a refused resize does not free the block";
+    for (int i = 0; i < 8; ++i) EXPECT_EQ(block[i], 0xAB) << "a refused resize leaves byte " << i << " alone";
 }
 
 TEST(MemoryHeapTest, BlocksAreZeroedAndKeepTheirContentsWhenResized) {

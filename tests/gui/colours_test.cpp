@@ -122,30 +122,6 @@ TEST_F(ColourTest, ALabelKeepsItsOwnTextColourOverTheBackground) {
     EXPECT_EQ(label.other, 0) << "no rectangle over the background";
 }
 
-// Switching a theme off makes the system tell the control its theme changed. Wine 8 refuses the
-// empty theme names that switch it off on Windows (ERROR_INVALID_NAME): there nothing arrives.
-TEST_F(ColourTest, ATransparentBackSwitchesTheControlsThemeOffWhenThemesAreActive) {
-    using IsThemeActive = BOOL(WINAPI*)();
-    using SetWindowTheme = HRESULT(WINAPI*)(HWND, LPCWSTR, LPCWSTR);
-    HMODULE uxtheme = LoadLibraryA("UxTheme.dll");
-    ASSERT_NE(uxtheme, nullptr);
-    auto export_of = [uxtheme](const char* name) { return reinterpret_cast<void*>(GetProcAddress(uxtheme, name)); };
-    auto is_theme_active = reinterpret_cast<IsThemeActive>(export_of("IsThemeActive"));
-    auto set_window_theme = reinterpret_cast<SetWindowTheme>(export_of("SetWindowTheme"));
-    HWND probe = control_gadget(23, "Static", 0, RECT{200, 130, 210, 140});
-    bool themes_go_off = is_theme_active() && SUCCEEDED(set_window_theme(probe, L"", L""));
-
-    HWND label = control_gadget(22, "Static", 0, RECT{100, 130, 180, 146}, "Label");
-    theme_changes = 0;
-    behind_spy = procedure_of(label);
-    SetWindowLongPtrA(label, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(spy_procedure));
-    colour_gadget(22, GREY, BLUE);
-    EXPECT_EQ(theme_changes, 0) << "an opaque back colour keeps the theme";
-    colour_gadget(22, GREY, COLOUR_TRANSPARENT);
-    EXPECT_EQ(theme_changes, themes_go_off ? 1 : 0) << "themes can be switched off here: " << themes_go_off;
-    FreeLibrary(uxtheme);
-}
-
 TEST_F(ColourTest, GadgetsOfOneWindowSubclassItOnceAndEverythingElsePassesOn) {
     WNDPROC own = procedure_of(window());
     HWND uncoloured = static_cast<HWND>(hyperlink_gadget(4, 10, 50, 50, 14, "plain", WHITE));

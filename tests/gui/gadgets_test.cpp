@@ -118,7 +118,6 @@ TEST_F(GadgetTest, HideAndDisableAct) {
     EXPECT_FALSE(IsWindowVisible(bar));
     hide_gadget(10, 0);
     EXPECT_TRUE(IsWindowVisible(bar));
-    EXPECT_FALSE(IsZoomed(bar));
     disable_gadget(10, 1);
     EXPECT_FALSE(IsWindowEnabled(bar));
     disable_gadget(10, 0);
