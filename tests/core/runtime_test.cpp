@@ -86,24 +86,34 @@ int run_forever(intptr_t) {
     return 0;
 }
 
-// What shutdown has done by the time the window gets its WM_DESTROY, read in the child process
-// and written to its standard error for the parent to match.
+// Runs a check when the window gets its WM_DESTROY: shutdown is then under way, and the window
+// and its gadgets still exist. Checks write to standard error, for the parent to match.
+WNDPROC behind_watch;
+void (*at_window_destruction)();
+
+LRESULT CALLBACK watch_destruction(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    if (message == WM_DESTROY) at_window_destruction();
+    return CallWindowProcA(behind_watch, window, message, wparam, lparam);
+}
+
+void watch_window_destruction(HWND window, void (*check)()) {
+    at_window_destruction = check;
+    behind_watch = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(watch_destruction)));
+}
+
 struct ShutdownWitness {
-    WNDPROC behind;
     HBRUSH back_brush;
     HANDLE worker;
 };
 ShutdownWitness witness;
 
-LRESULT CALLBACK report_at_destruction(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-    if (message == WM_DESTROY) {
-        DWORD flags;
-        std::fprintf(stderr, "window destroyed after: brush deleted %d, library freed %d, thread handle closed %d\n",
-                     GetObjectType(witness.back_brush) == 0, GetModuleHandleA("mpr.dll") == nullptr,
-                     !GetHandleInformation(witness.worker, &flags));
-        std::fflush(stderr);
-    }
-    return CallWindowProcA(witness.behind, window, message, wparam, lparam);
+void report_what_shutdown_has_done() {
+    DWORD flags;
+    std::fprintf(stderr, "window destroyed after: brush deleted %d, library freed %d, thread handle closed %d\n",
+                 GetObjectType(witness.back_brush) == 0, GetModuleHandleA("mpr.dll") == nullptr,
+                 !GetHandleInformation(witness.worker, &flags));
+    std::fflush(stderr);
 }
 
 // The colours are given back first, then the system libraries freed and the thread handles
@@ -120,39 +130,50 @@ TEST(RuntimeDeathTest, ShutdownGivesBackColoursLibrariesAndThreadsBeforeClosingT
             ReleaseDC(field, dc);
             open_library(1, "mpr.dll");
             witness.worker = thread_handle_if_running(create_thread(run_forever, 0));
-            witness.behind = reinterpret_cast<WNDPROC>(
-                SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(report_at_destruction)));
+            watch_window_destruction(window, report_what_shutdown_has_done);
             end_runtime();
         },
         testing::ExitedWithCode(0),
         "window destroyed after: brush deleted 1, library freed 1, thread handle closed 1");
 }
 
-// A job's worker: what it does to the window and its gadgets while its tool runs and after.
-int act_as_a_job_does(intptr_t) {
-    for (;;) {
-        add_window_timer(0, 2, 1000);
-        hide_gadget(4, 0);
-        SendMessageA(gadget_handle(4), PBM_SETMARQUEE, 1, 50);
-        hide_gadget(4, 1);
-        remove_window_timer(0, 2);
-    }
+// Signalled when the window is being destroyed, and when the worker has made its calls then.
+HANDLE windows_closing, worker_reported;
+
+// A job's worker whose tool ends while shutdown runs: it makes the job's last calls then.
+int end_a_job_during_shutdown(intptr_t) {
+    WaitForSingleObject(windows_closing, INFINITE);
+    UINT_PTR timer = add_window_timer(0, 2, 1000);
+    HWND bar = gadget_handle(4);
+    BOOL shown = hide_gadget(4, 0);
+    BOOL removed = remove_window_timer(0, 2);
+    std::fprintf(stderr, "calls during shutdown: timer %d, bar %d, shown %d, removed %d\n", timer != 0,
+                 bar != nullptr, shown, removed);
+    std::fflush(stderr);
+    SetEvent(worker_reported);
+    return 0;
 }
 
-// Workers keep calling the runtime while shutdown frees it: each run ends with code 0, not with
-// an access violation (0xC0000005) on a freed record or the destroyed heap.
-TEST(RuntimeDeathTest, ShutdownWhileWorkersCallTheRuntimeExitsZero) {
-    for (int run = 0; run < 20; ++run)
-        EXPECT_EXIT(
-            {
-                open_window(0, 10, 10, 200, 100, "busy", 0);
-                progress_bar_gadget(4, 10, 10, 150, 17, 0, 100, PBS_MARQUEE);
-                for (int i = 0; i < 2; ++i) create_thread(act_as_a_job_does, 0);
-                for (DWORD until = GetTickCount() + 30; GetTickCount() < until;) next_window_event(1);
-                end_runtime();
-            },
-            testing::ExitedWithCode(0), "")
-            << "run " << run;
+void let_the_worker_call() {
+    SetEvent(windows_closing);
+    WaitForSingleObject(worker_reported, 2000);
+}
+
+// Once shutdown has begun, what a worker calls does nothing, though the window and its gadgets
+// still exist: shutdown is freeing their records and then destroys the heap under them.
+TEST(RuntimeDeathTest, WorkerCallsDoNothingOnceShutdownHasBegun) {
+    EXPECT_EXIT(
+        {
+            auto window = static_cast<HWND>(open_window(0, 10, 10, 200, 100, "busy", 0));
+            progress_bar_gadget(4, 10, 10, 150, 17, 0, 100, PBS_MARQUEE);
+            hide_gadget(4, 1);
+            windows_closing = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+            worker_reported = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+            create_thread(end_a_job_during_shutdown, 0);
+            watch_window_destruction(window, let_the_worker_call);
+            end_runtime();
+        },
+        testing::ExitedWithCode(0), "calls during shutdown: timer 0, bar 0, shown 0, removed 0");
 }
 
 TEST(RuntimeDeathTest, RunningOutOfMemoryStopsTheProcess) {
