@@ -5,7 +5,7 @@
 // a label, a button, a field or a picture is left to that gadget, so its click still acts.
 #include "converter.h"
 
-#include "core/runtime.h"
+#include "runtime.h"
 #include "core/string_functions.h"
 #include "core/strings.h"
 #include "core/threads.h"

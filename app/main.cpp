@@ -2,7 +2,7 @@
 // process. Without its window the program has nothing to show and ends with a failure status.
 #include "converter.h"
 
-#include "core/runtime.h"
+#include "runtime.h"
 
 #include <windows.h>
 

@@ -3,7 +3,7 @@
 // place, created in a fixed order (the order is also the order of the keyboard focus).
 #include "converter.h"
 
-#include "core/runtime.h"
+#include "core/process.h"
 #include "core/strings.h"
 #include "graphics/fonts.h"
 #include "graphics/images.h"

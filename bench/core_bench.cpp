@@ -7,7 +7,7 @@
 #include "self_timing.h"
 #include "windows_path.h"
 
-#include "core/runtime.h"
+#include "runtime.h"
 #include "graphics/images.h"
 
 #include <cstdio>

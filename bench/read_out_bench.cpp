@@ -6,7 +6,7 @@
 #include "self_timing.h"
 
 #include "converter.h"
-#include "core/runtime.h"
+#include "runtime.h"
 #include "graphics/fonts.h"
 #include "graphics/images.h"
 #include "gui/windows.h"

@@ -10,7 +10,7 @@
 #include "windows_path.h"
 
 #include "converter.h"
-#include "core/runtime.h"
+#include "runtime.h"
 #include "core/threads.h"
 #include "graphics/images.h"
 #include "gui/gadgets.h"

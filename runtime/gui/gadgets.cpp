@@ -7,8 +7,7 @@
 
 #include "core/memory.h"
 #include "core/objects.h"
-#include "core/runtime.h"
-#include "core/shutdown.h"
+#include "core/process.h"
 #include "gui/windows.h"
 
 #include <commctrl.h>

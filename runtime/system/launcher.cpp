@@ -7,7 +7,7 @@
 #include "core/memory.h"
 #include "core/objects.h"
 #include "core/platform.h"
-#include "core/shutdown.h"
+#include "core/process.h"
 
 #include <shellapi.h>
 

@@ -5,7 +5,7 @@
 #include "core/memory.h"
 #include "core/strings.h"
 #ifdef _WIN32
-#include "core/runtime.h"
+#include "runtime.h"
 #endif
 
 int main(int argc, char** argv) {

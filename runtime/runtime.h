@@ -2,8 +2,6 @@
 // runs, and ended in one fixed order after it.
 #pragma once
 
-#include <windows.h>
-
 namespace rt {
 
 // Creates the main heap, then starts the libraries: strings first, then the rest in their order.
@@ -12,8 +10,5 @@ void start_runtime();
 // Worker threads still running are not waited for; the runtime operations they reach do nothing
 // from the start of shutdown on.
 [[noreturn]] void end_runtime();
-
-// The program's module (for window classes and the application icon).
-HINSTANCE module_handle();
 
 } // namespace rt

@@ -1,8 +1,8 @@
 // Start-up and shutdown order of the runtime's libraries.
-#include "core/runtime.h"
+#include "runtime.h"
 
 #include "core/memory.h"
-#include "core/shutdown.h"
+#include "core/process.h"
 #include "core/strings.h"
 #include "core/system_libraries.h"
 #include "core/threads.h"
@@ -20,12 +20,6 @@
 namespace rt {
 
 namespace {
-HINSTANCE the_module;
-} // namespace
-
-HINSTANCE module_handle() { return the_module; }
-
-namespace {
 
 // Calls admitted before shutdown may be sending messages to this thread's windows (a worker
 // showing a gadget): they are answered while waiting, so the wait cannot hold either side.
@@ -41,7 +35,6 @@ void let_admitted_calls_end() {
 
 // The order is binding: the main heap first, the string engine second, the colour library last.
 void start_runtime() {
-    the_module = GetModuleHandleA(nullptr);
     create_main_heap();
     init_string_engine();
     init_drawing_library();

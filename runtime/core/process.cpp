@@ -1,6 +1,6 @@
-// The shutdown gate. The count is raised before the flag is read, and the flag is set before the
+// The program's module and the shutdown gate. The gate's count is raised before the flag is read, and the flag is set before the
 // count is read (both sequentially consistent), so a call and shutdown never miss each other.
-#include "core/shutdown.h"
+#include "core/process.h"
 
 #include <atomic>
 
@@ -10,6 +10,8 @@ namespace {
 std::atomic<bool> shutting_down{false};
 std::atomic<int> running_calls{0};
 } // namespace
+
+HINSTANCE module_handle() { return GetModuleHandleA(nullptr); }
 
 RuntimeCall::RuntimeCall() {
     running_calls.fetch_add(1);

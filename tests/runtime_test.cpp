@@ -3,7 +3,7 @@
 
 #include "core/memory.h"
 #include "core/objects.h"
-#include "core/runtime.h"
+#include "runtime.h"
 #include "core/system_libraries.h"
 #include "core/threads.h"
 #include "gui/colours.h"
