@@ -446,7 +446,7 @@ void close_window(intptr_t number) {
     if (!record) return;
     WindowRecord closing = *record;
     activate_owner(closing.handle);
-    detach_window(closing.handle);  // so its WM_NCDESTROY finds no runtime window
+    detach_window(closing.handle);  // its WM_NCDESTROY then leaves the record to this call
     DestroyWindow(closing.handle);
     char class_name[40];
     window_class_name(number, class_name);
