@@ -1,11 +1,14 @@
 // One conversion: the read-out's timer and the busy bar for as long as "FFmpeg" runs, then the
 // idle bar again and the output folder opened. Runs on a worker thread; several may run at once.
 //
-// The parameter string is built in this thread's own string buffer, so the main thread's read-out
-// text cannot disturb it before the launcher has copied it.
+// The tool's parameters are composed by the main thread when the job is started, from the
+// settings of that moment, into a string block that the job alone then owns and frees. The job
+// never reads the application's strings: the main thread may replace them (and free their blocks)
+// at any time, also while it answers the job's messages to the controls.
 #include "converter.h"
 
 #include "core/strings.h"
+#include "core/threads.h"
 #include "gui/gadgets.h"
 #include "gui/windows.h"
 #include "system/file_names.h"
@@ -30,29 +33,41 @@ void animate_busy_bar(bool on) {
     SendMessageA(rt::gadget_handle(BUSY_BAR), MARQUEE_MESSAGE, on ? 1 : 0, on ? MARQUEE_INTERVAL_MS : 0);
 }
 
-// "-i <clean path> -y  -sameq  <base name>.<extension>", at `at` of this thread's buffer.
-const char* tool_parameters(int at) {
+// "-i <clean path> -y  -sameq  <base name>.<extension>" in a string block of its own.
+char* tool_parameters() {
     const char* const pieces[] = {"-i ", state.clean_path, " -y  -sameq  ", state.output_base_name, ".",
                                   state.output_extension};
-    rt::set_buffer_position(at);
+    const int at = rt::current_string_buffer().position;
     for (const char* piece : pieces) rt::append_to_buffer(piece);
-    return rt::current_string_buffer().base + at;
+    char* parameters = nullptr;
+    rt::assign_from_buffer(&parameters, at);
+    return parameters;
+}
+
+// The argument is the job's parameter block, which it frees.
+int conversion_job(intptr_t argument) {
+    char* parameters = reinterpret_cast<char*>(argument);
+    rt::add_window_timer(MAIN_WINDOW, ELAPSED_TIMER, 1000);
+    show_busy_bar(true);
+    animate_busy_bar(true);
+    rt::run_program("FFmpeg", parameters, "", rt::RUN_WAIT);
+    rt::free_string(parameters);
+    animate_busy_bar(false);
+    show_busy_bar(false);
+    rt::remove_window_timer(MAIN_WINDOW, ELAPSED_TIMER);
+    const int at = rt::current_string_buffer().position;
+    rt::get_current_directory(at);
+    rt::run_program(rt::current_string_buffer().base + at, "", "", rt::RUN_WAIT);
+    return 0;
 }
 
 } // namespace
 
-int conversion_job(intptr_t) {
-    rt::add_window_timer(MAIN_WINDOW, ELAPSED_TIMER, 1000);
-    show_busy_bar(true);
-    animate_busy_bar(true);
-    const int at = rt::current_string_buffer().position;
-    rt::run_program("FFmpeg", tool_parameters(at), "", rt::RUN_WAIT);
-    animate_busy_bar(false);
-    show_busy_bar(false);
-    rt::remove_window_timer(MAIN_WINDOW, ELAPSED_TIMER);
-    rt::get_current_directory(at);
-    rt::run_program(rt::current_string_buffer().base + at, "", "", rt::RUN_WAIT);
-    return 0;
+int start_conversion_job() {
+    char* parameters = tool_parameters();
+    const int number = rt::create_thread(conversion_job, reinterpret_cast<intptr_t>(parameters));
+    if (!number) rt::free_string(parameters);
+    return number;
 }
 
 } // namespace converter

@@ -1,9 +1,10 @@
 // The converter: one skinned window in which the user picks a source file and an output format and
 // starts the external tool "FFmpeg" on a worker thread for each press of the start button.
 //
-// The application state below belongs to the main thread, which alone writes it; a conversion job
-// reads the three strings once, when it composes the tool's parameters. The Windows-1251 texts of
-// the program are byte strings (the sources are compiled with the 1251 execution character set).
+// The application state below belongs to the main thread, which alone reads and writes it; a
+// conversion job gets the tool's parameters composed from it when it starts. The Windows-1251
+// texts of the program are byte strings (the sources are compiled with the 1251 execution
+// character set).
 #pragma once
 
 #include <cstdint>
@@ -59,8 +60,9 @@ extern ApplicationState state;
 bool build_main_window();
 // Waits for events and acts on them until the user closes the program; never returns.
 [[noreturn]] void run_event_loop();
-// One conversion, on a worker thread of its own; the argument is not used. Returns 0.
-int conversion_job(intptr_t unused);
+// Starts one conversion on a worker thread of its own, with the tool's parameters composed from
+// the current settings. Returns the thread's number, or 0 when no thread could be started.
+int start_conversion_job();
 // Redraws the read-out "Время обработки:   mm:ss" for the count and shows it. Returns 0.
 int draw_elapsed_time(int32_t seconds);
 

@@ -8,7 +8,6 @@
 #include "runtime.h"
 #include "core/string_functions.h"
 #include "core/strings.h"
-#include "core/threads.h"
 #include "graphics/images.h"
 #include "gui/gadgets.h"
 #include "gui/windows.h"
@@ -86,7 +85,7 @@ void act_on_gadget(intptr_t gadget) {
         browse_for_source();
         return;
     case START_BUTTON:
-        rt::create_thread(conversion_job, 0);
+        start_conversion_job();
         return;
     }
     for (const FormatChoice& format : FORMATS)

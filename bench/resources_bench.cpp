@@ -61,7 +61,7 @@ void switch_badges(int times) {
 // False when a job did not end within its time: the tool or the folder opener is missing.
 bool run_jobs(int times) {
     for (int i = 0; i < times; ++i) {
-        const int job = rt::create_thread(converter::conversion_job, 0);
+        const int job = converter::start_conversion_job();
         run_events(30, [job] { return rt::thread_handle_if_running(job) == nullptr; });
         if (rt::thread_handle_if_running(job)) return false;
     }

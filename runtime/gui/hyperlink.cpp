@@ -87,11 +87,23 @@ void paint(HWND label, GadgetRecord& record) {
     if (data.flags & HYPERLINK_UNDERLINE) draw_underline(dc, text, length, colour);
 }
 
+// Repaints the parent under the label and then the label: on a parent that paints no brush
+// behind labels, what the label showed before would otherwise stay under its new look (and the
+// smoothed edges of text drawn again and again over themselves would build up). `flags` adds
+// RDW_UPDATENOW for a repaint that cannot wait.
+void repaint_from_parent(HWND label, UINT flags = 0) {
+    HWND parent = GetParent(label);
+    RECT area;
+    GetWindowRect(label, &area);
+    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&area), 2);
+    RedrawWindow(parent, &area, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | flags);
+}
+
 // The edges of the client rectangle still count as over the label.
 void track_hover(HWND label, LPARAM point) {
     if (GetCapture() != label) {
         SetCapture(label);
-        InvalidateRect(label, nullptr, FALSE);
+        repaint_from_parent(label);
         return;
     }
     RECT client;
@@ -99,16 +111,6 @@ void track_hover(HWND label, LPARAM point) {
     int x = GET_X_LPARAM(point), y = GET_Y_LPARAM(point);
     bool over = x >= 0 && x <= client.right && y >= 0 && y <= client.bottom;
     if (!over || !IsWindowEnabled(GetParent(label))) ReleaseCapture();
-}
-
-// Repaints the parent under the label and then the label: on a parent that paints no brush
-// behind labels, what the label showed before would otherwise stay under its new look.
-void repaint_from_parent(HWND label) {
-    HWND parent = GetParent(label);
-    RECT area;
-    GetWindowRect(label, &area);
-    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&area), 2);
-    RedrawWindow(parent, &area, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 LRESULT CALLBACK hyperlink_procedure(HWND label, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -123,8 +125,7 @@ LRESULT CALLBACK hyperlink_procedure(HWND label, UINT message, WPARAM wparam, LP
         track_hover(label, lparam);
         return 0;
     case WM_CAPTURECHANGED:
-        InvalidateRect(label, nullptr, FALSE);
-        UpdateWindow(label);
+        repaint_from_parent(label, RDW_UPDATENOW);
         return 0;
     case WM_LBUTTONUP:
         post_gadget_event(label, GADGET_CLICK);

@@ -3,8 +3,10 @@
 // Invariants: a runtime window carries the property "KV_WindowID" holding its number plus one, so
 // that a missing property (null) is never read as window 0. The accessors read only the snapshot
 // taken when a wait returns, so messages sent by the application between waits do not change
-// what they answer. A queued (code, window) pair is never queued twice in a row. A number names a
-// window only while that window exists: one destroyed by any means gives its number back.
+// what they answer. A queued (code, window) pair is never queued twice in a row, except a timer's
+// tick: every tick is returned once, so a count of ticks keeps time even across a modal loop (a
+// window drag, a dialog) that dispatches many ticks before the next wait. A number names a window
+// only while that window exists: one destroyed by any means gives its number back.
 #include "gui/windows.h"
 
 #include "core/memory.h"
@@ -29,6 +31,7 @@ constexpr DWORD TOOL_REMOVED_STYLES = WS_MINIMIZE | WS_MAXIMIZE | WS_MINIMIZEBOX
 struct QueuedEvent {
     int code;
     intptr_t window;
+    intptr_t timer;  // the timer id of a tick
 };
 
 struct EventSnapshot {
@@ -45,6 +48,7 @@ struct EventState {
     intptr_t window;  // window number of the last message a window procedure saw, or -1
     int type;         // reset to -1 by every wait
     int pending;      // event code raised during the current dispatch; 0 = none
+    intptr_t pending_tick_window;  // the window of a pending EV_TIMER
     WPARAM wparam;
     LPARAM lparam;
     EventSnapshot snapshot;
@@ -68,14 +72,23 @@ intptr_t window_number_of(HWND window) {
 
 // --- The event queue -------------------------------------------------------------------------
 
+void append_event(int code, intptr_t window, intptr_t timer) {
+    *add_entry<QueuedEvent>(&events->queue) = QueuedEvent{code, window, timer};
+}
+
 void queue_event(int code, intptr_t window) {
     if (events->queue) {
         auto* newest = static_cast<QueuedEvent*>(list_record(events->queue));
         if (newest->code == code && newest->window == window) return;  // a burst collapses
     }
-    auto* entry = add_entry<QueuedEvent>(&events->queue);
-    entry->code = code;
-    entry->window = window;
+    append_event(code, window, 0);
+}
+
+// A pending tick about to be replaced or cleared goes to the queue instead of being lost.
+void keep_pending_tick() {
+    if (events->pending != EV_TIMER) return;
+    append_event(EV_TIMER, events->pending_tick_window, events->object);
+    events->pending = 0;
 }
 
 bool pop_oldest_event(QueuedEvent& event) {
@@ -88,8 +101,14 @@ bool pop_oldest_event(QueuedEvent& event) {
 }
 
 void raise_event(int code, intptr_t object) {
+    keep_pending_tick();
     events->pending = code;
     events->object = object;
+}
+
+void raise_tick(intptr_t window, intptr_t timer) {
+    raise_event(EV_TIMER, timer);
+    events->pending_tick_window = window;
 }
 
 // --- Focus navigation with Tab and Shift+Tab ---------------------------------------------------
@@ -255,7 +274,7 @@ LRESULT dispatch(const Target& target, UINT message, WPARAM wparam, LPARAM lpara
         return NOT_HANDLED;
     case WM_TIMER:
         if (!target.record) return NOT_HANDLED;
-        raise_event(EV_TIMER, static_cast<intptr_t>(wparam));
+        raise_tick(target.number, static_cast<intptr_t>(wparam));
         return 0;
     case WM_HSCROLL:
     case WM_VSCROLL:
@@ -475,9 +494,11 @@ int next_window_event(int timeout_ms) {
     events->type = -1;
     int event;
     QueuedEvent queued;
+    keep_pending_tick();
     if (pop_oldest_event(queued)) {
         event = queued.code;
         events->window = queued.window;
+        if (event == EV_TIMER) events->object = queued.timer;
         events->pending = 0;
     } else {
         MSG message{};

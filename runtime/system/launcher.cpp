@@ -9,6 +9,7 @@
 #include "core/platform.h"
 #include "core/process.h"
 
+#include <objbase.h>
 #include <shellapi.h>
 
 #include <cstring>
@@ -182,6 +183,27 @@ struct Launch {
     }
 };
 
+// COM for the calling thread while a shell call runs, which the shell requires: apartment-threaded,
+// unless the thread has chosen its own model before, which is then kept (and not ended here).
+class ShellApartment {
+public:
+    ShellApartment()
+        : initialised_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE))) {}
+    ~ShellApartment() {
+        if (initialised_) CoUninitialize();
+    }
+    ShellApartment(const ShellApartment&) = delete;
+    ShellApartment& operator=(const ShellApartment&) = delete;
+
+private:
+    bool initialised_;
+};
+
+bool shell_execute(SHELLEXECUTEINFOA& execute) {
+    ShellApartment apartment;
+    return ShellExecuteExA(&execute);
+}
+
 // The shell's default action on program; no stream can be redirected this way.
 intptr_t run_through_shell(const char* program, const char* parameters, const char* directory, int flags,
                            int show) {
@@ -192,12 +214,13 @@ intptr_t run_through_shell(const char* program, const char* parameters, const ch
     SHELLEXECUTEINFOA execute{};
     execute.cbSize = sizeof execute;
     // No error box: a failure is the result 0, and a modal box would also block a waiting caller.
-    execute.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
+    // The call completes before it returns, since the calling worker may end right after it.
+    execute.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC;
     execute.lpFile = program;
     execute.lpParameters = parameters;
     execute.lpDirectory = directory;
     execute.nShow = show;
-    if (!ShellExecuteExA(&execute)) return 0;
+    if (!shell_execute(execute)) return 0;
     HANDLE process = execute.hProcess;
     if ((flags & RUN_WAIT) && process) WaitForSingleObject(process, INFINITE);
     if (flags & RUN_OPEN)

@@ -3,9 +3,11 @@
 // directory that records how it was started, and the folder recorder in place of the file browser.
 #include <gtest/gtest.h>
 
+#include "converter.h"
 #include "graphics/images.h"
 #include "graphics/png_decoder.h"
 #include "gui/gui_support.h"
+#include "gui/windows.h"
 #include "support/x_input.h"
 #include "system/scratch_folder.h"
 
@@ -14,7 +16,9 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -311,6 +315,26 @@ ReadOut read_out_of(const Pixels& shown, const Pixels& skin) {
     return read_out;
 }
 
+// The read-out as the converter shows it for the counts 0 to last_count: drawn by the converter's
+// own start-up and drawing code in a window of this process, read back from the screen, and
+// closed again before any converter starts.
+std::vector<Pixels> read_outs_for_counts(int last_count) {
+    std::vector<Pixels> read_outs;
+    if (!converter::build_main_window()) return read_outs;
+    for (int count = 0; count <= last_count; ++count) {
+        converter::draw_elapsed_time(count);
+        read_outs.push_back(gui_test::client_pixels(rt::window_handle(converter::MAIN_WINDOW), READ_OUT));
+    }
+    rt::close_window(converter::MAIN_WINDOW);
+    return read_outs;
+}
+
+// The count whose read-out is shown, or -1.
+int shown_count(const Pixels& shown, const std::vector<Pixels>& read_outs) {
+    auto found = std::find(read_outs.begin(), read_outs.end(), shown);
+    return found == read_outs.end() ? -1 : static_cast<int>(found - read_outs.begin());
+}
+
 TEST(ConverterTest, FirstDisplayIsTheCompleteSkinnedWindowInTheScreensCentre) {
     Converter converter;
     ASSERT_NE(converter.window(), nullptr);
@@ -482,6 +506,45 @@ TEST(ConverterTest, LongCyrillicDottedAndDashedNamesAreRenamedAndPassedOnWhole) 
     }
 }
 
+// Modal loops dispatch many ticks of the read-out's timer before the event loop waits again: the
+// drag loop of the window, held for 5 s with the mouse moving, and the open-file dialog, held
+// open for 5 s. Afterwards the read-out, read back exactly, shows the seconds since the press.
+TEST(ConverterTest, TheReadOutKeepsTimeWhileTheWindowIsDraggedOrTheDialogIsOpen) {
+    const std::vector<Pixels> read_outs = read_outs_for_counts(30);
+    ASSERT_EQ(read_outs.size(), 31u);
+    Converter converter({true, 15});
+    ASSERT_TRUE(send_x_input(gui_test::screen_point(converter.window(), START_BUTTON.x, START_BUTTON.y) + " click 1"));
+    const ULONGLONG pressed = GetTickCount64();
+    Sleep(1000);
+    const struct {
+        const char* what;
+        std::function<void()> hold_for_five_seconds;
+    } loops[] = {
+        {"window dragged", [&] {
+             std::string drag = gui_test::screen_point(converter.window(), 300, 20) + " mousedown 1";
+             for (int step = 0; step < 50; ++step) drag += " mousemove_relative 2 1 sleep 0.1";
+             ASSERT_TRUE(send_x_input(drag + " mouseup 1", 20000));
+         }},
+        {"dialog open", [&] {
+             converter.click(BROWSE_BUTTON);
+             ASSERT_TRUE(wait_until([] { return FindWindowA(nullptr, OPEN_FILE_TITLE) != nullptr; }, 10000));
+             Sleep(5000);
+             ASSERT_TRUE(send_x_input("key Escape"));
+             ASSERT_TRUE(wait_until([] { return FindWindowA(nullptr, OPEN_FILE_TITLE) == nullptr; }, 10000));
+         }},
+    };
+    for (const auto& loop : loops) {
+        loop.hold_for_five_seconds();
+        Sleep(500);  // the ticks kept meanwhile are drawn
+        const Pixels shown = converter.pixels(READ_OUT);
+        const int seconds = static_cast<int>((GetTickCount64() - pressed) / 1000);
+        const int count = shown_count(shown, read_outs);
+        EXPECT_NE(count, -1) << loop.what << ": the read-out shows a count";
+        EXPECT_LE(std::abs(count - seconds), 1) << loop.what << ": the read-out shows " << count << " s, "
+                                                << seconds << " s have passed since the press";
+    }
+}
+
 // --- Moving and ending --------------------------------------------------------------------------
 
 TEST(ConverterTest, APressOnTheSkinDragsTheWindowAndAClickOnALabelActsWithoutMovingIt) {
@@ -561,6 +624,36 @@ TEST(ConverterTest, FiftyJobsStartedAsFastAsTheButtonIsPressedEachRunTheToolWith
     EXPECT_TRUE(IsWindowVisible(converter.idle_bar()));
     PostMessageA(converter.window(), WM_CLOSE, 0, 0);
     EXPECT_EQ(converter.exit_code(), 0u);
+}
+
+// Two hundred presses of the start button, each followed at once by a click on the next format
+// label, through real X input: the main thread replaces the chosen format while the jobs start,
+// yet each job runs the tool with the whole command line of the format chosen at its press.
+TEST(ConverterTest, EachJobRunsWithTheFormatOfItsPressWhileTheLabelsAreClickedUnderIt) {
+    constexpr int PRESSES = 200;
+    const std::pair<POINT, const char*> formats[] = {{FLV_LINK, "flv"}, {AVI_LINK, "avi"}, {MPG_LINK, "mpg"}, {SWF_LINK, "swf"}};
+    Converter converter;
+    std::string source = converter.sources() + "\\race clip.avi";
+    write_file(source, "source video");
+    converter.choose(source);
+    std::string input;
+    for (int press = 0; press < PRESSES; ++press) {
+        input += gui_test::screen_point(converter.window(), START_BUTTON.x, START_BUTTON.y) + " click 1 ";
+        const POINT next = formats[(press + 1) % 4].first;
+        input += gui_test::screen_point(converter.window(), next.x, next.y) + " click 1 ";
+    }
+    ASSERT_TRUE(send_x_input(input, 120000));
+    EXPECT_TRUE(wait_until([&] { return converter.opened_folders() >= PRESSES; }, 240000));
+
+    const std::string line = "\"FFmpeg\" -i " + converter.sources() + "\\race_clip.avi -y  -sameq  race_clip.avi.";
+    std::map<std::string, int> runs;
+    for (const std::string& call : converter.tool_calls()) {
+        const bool well_formed = call.size() == line.size() + 3 && call.compare(0, line.size(), line) == 0;
+        EXPECT_TRUE(well_formed) << call;
+        ++runs[well_formed ? call.substr(line.size()) : "malformed"];
+    }
+    for (const auto& [label, extension] : formats)
+        EXPECT_EQ(runs[extension], PRESSES / 4) << "jobs pressed while " << extension << " was chosen";
 }
 
 } // namespace

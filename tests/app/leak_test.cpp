@@ -94,7 +94,7 @@ TEST_F(ConverterLeakTest, ConversionJobs) {
     ASSERT_TRUE(SetCurrentDirectoryA(folder.path().c_str()));
     int jobs = 0;
     expect_steady("conversion jobs", 1, 3, 5, [&](int) {
-        int number = rt::create_thread(converter::conversion_job, 0);
+        int number = converter::start_conversion_job();
         HANDLE worker = rt::thread_handle_if_running(number);
         while (worker && MsgWaitForMultipleObjects(1, &worker, FALSE, INFINITE, QS_ALLINPUT) != WAIT_OBJECT_0) take_events();
         ++jobs;

@@ -55,6 +55,32 @@ TEST_F(HyperlinkTest, PaintsItsTextOnTheParentsBackgroundAndTurnsWhileHovered) {
     EXPECT_EQ(label_pixels(), normal) << "grey again, exactly as before, once the mouse has left";
 }
 
+// Smoothed glyph edges blend with what lies under them: drawn again over themselves at every hover
+// change they would build up, unless the parent's picture is painted under the label first. (The
+// face smooths from 20 pixels up; smaller sizes follow its table of unsmoothed sizes.)
+TEST_F(HyperlinkTest, HoverChangesOfASmoothedTransparentLabelLeaveItsPixelsAsTheFirstHover) {
+    const RECT area{300, 100, 360, 124};
+    HWND label = static_cast<HWND>(hyperlink_gadget(14, area.left, area.top, 60, 24, "FLV", WHITE));
+    make_transparent(label);
+    set_gadget_colour(14, FRONT_COLOUR, GREY);
+    HFONT smoothed = CreateFontA(-20, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                                 CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY, DEFAULT_PITCH, "Arial");
+    SendMessageA(label, WM_SETFONT, reinterpret_cast<WPARAM>(smoothed), TRUE);
+    move_to(320, 112);
+    ASSERT_EQ(GetCapture(), label);
+    Pixels first = client_pixels(window_.handle(), area);
+    ASSERT_GT(split(first, area, WHITE).other, 0) << "the font smooths: edges between text and background";
+    std::string cycles;
+    for (int cycle = 0; cycle < 50; ++cycle)
+        cycles += screen_point(window_.handle(), 350, 20) + " sleep 0.03 " + screen_point(window_.handle(), 320, 112) + " sleep 0.03 ";
+    events_during_input(cycles);
+    EXPECT_EQ(GetCapture(), label);
+    EXPECT_EQ(client_pixels(window_.handle(), area), first) << "after 50 hover changes";
+    leave();
+    SendMessageA(label, WM_SETFONT, 0, FALSE);
+    DeleteObject(smoothed);
+}
+
 TEST_F(HyperlinkTest, EachReleaseIsOneClickEvent) {
     make_flv_label();
     move_to(262, 48);

@@ -125,14 +125,18 @@ uint64_t process_private_bytes() {
     return counters.PrivateUsage ? counters.PrivateUsage : committed_private_regions();
 }
 
+unsigned long process_kernel_handles() {
+    DWORD handles = 0;
+    GetProcessHandleCount(GetCurrentProcess(), &handles);
+    return handles ? handles : handles_in_system_list();
+}
+
 ProcessResources count_process_resources() {
     HANDLE self = GetCurrentProcess();
     ProcessResources counts{GetGuiResources(self, GR_GDIOBJECTS), GetGuiResources(self, GR_USEROBJECTS), 0, 0};
     if (!counts.user_objects) counts.user_objects = user_objects_in_table();  // before GDI: it makes bitmaps
     if (!counts.gdi_objects) counts.gdi_objects = gdi_objects_in_table();
-    DWORD handles = 0;
-    GetProcessHandleCount(self, &handles);
-    counts.kernel_handles = handles ? handles : handles_in_system_list();
+    counts.kernel_handles = process_kernel_handles();
     counts.private_bytes = process_private_bytes();
     return counts;
 }

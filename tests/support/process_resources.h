@@ -19,4 +19,7 @@ ProcessResources count_process_resources();
 // The private bytes alone, at once.
 uint64_t process_private_bytes();
 
+// The kernel handles alone, at once.
+unsigned long process_kernel_handles();
+
 } // namespace test_support

@@ -4,11 +4,15 @@
 
 #include "core/strings.h"
 #include "core/threads.h"
+#include "support/process_resources.h"
 #include "system/file_names.h"
 #include "system/launcher.h"
 #include "system/scratch_folder.h"
 
+#include <objbase.h>
+
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -153,10 +157,15 @@ TEST(LauncherTest, OpenWithThreePipesCarriesDataBothWays) {
     CloseHandle(record.error);
 }
 
+// Without RUN_OPEN no record is kept, so a pipe made for the call would be an end nobody closes.
 TEST(LauncherTest, PipeFlagsWithoutOpenMakeNoPipes) {
     ScratchFolder folder("no-open");
-    EXPECT_EQ(run_program(child.c_str(), "error x", folder.path().c_str(), RUN_WAIT | RUN_READ | RUN_ERROR), 1);
+    const int flags = RUN_WAIT | RUN_READ | RUN_WRITE | RUN_ERROR;
+    run_program(child.c_str(), "error x", folder.path().c_str(), flags);  // what the first call sets up for good
+    const unsigned long handles = test_support::process_kernel_handles();
+    EXPECT_EQ(run_program(child.c_str(), "error x", folder.path().c_str(), flags), 1);
     EXPECT_EQ(child_record(folder.path()).size(), 3u);
+    EXPECT_EQ(test_support::process_kernel_handles(), handles) << "no pipe end is left open";
 }
 
 TEST(LauncherTest, ConnectFeedsOneProgramsOutputIntoAnothersInput) {
@@ -221,6 +230,35 @@ TEST_F(ShellFallbackTest, StreamFlagsForbidTheShell) {
         EXPECT_NE(GetLastError(), 0u) << "the failing start's error is kept";
     }
     EXPECT_FALSE(file_exists(log)) << "the shell was never asked";
+}
+
+// The shell runs in a COM apartment on the calling thread: one of its own on a thread without COM,
+// which it ends again, or the thread's own, which it keeps, even a multithreaded one.
+TEST_F(ShellFallbackTest, AFolderOpensFromAThreadWithOrWithoutItsOwnComAndItsComIsKept) {
+    const std::string target = folder.path() + "\\";
+    const struct {
+        const char* thread;
+        bool multithreaded_com;
+        HRESULT com_afterwards;  // of CoInitializeEx(multithreaded) after the call
+    } rows[] = {
+        {"a fresh worker", false, S_OK},
+        {"a worker in the multithreaded apartment", true, S_FALSE},
+    };
+    for (const auto& row : rows) {
+        DeleteFileA(log.c_str());
+        intptr_t result = -1;
+        HRESULT afterwards = E_FAIL;
+        std::thread([&] {
+            if (row.multithreaded_com) CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+            result = run_program(target.c_str(), "", nullptr, RUN_WAIT);
+            afterwards = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+            if (SUCCEEDED(afterwards)) CoUninitialize();
+            if (row.multithreaded_com) CoUninitialize();
+        }).join();
+        EXPECT_EQ(result, 1) << row.thread;
+        EXPECT_NE(read_file(log).find("\"" + target + "\"\n"), std::string::npos) << row.thread << ": " << read_file(log);
+        EXPECT_EQ(afterwards, row.com_afterwards) << row.thread << ": the thread's COM as it was before the call";
+    }
 }
 
 // The converter's job, by hand: a worker thread composes the tool's parameters in its own string
