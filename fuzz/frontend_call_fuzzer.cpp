@@ -1,0 +1,46 @@
+// Fuzz target: the front-end's reading of its raw command line. A conversion has a source and an
+// output that both lie in the text, the output without quotes; a call passed on never keeps the old
+// quality flag; the program's name is never part of the arguments.
+#include "call.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+void require(bool rule) {
+    if (!rule) std::abort();
+}
+
+bool has_token(const std::string& text, const std::string& token) {
+    for (std::size_t at = text.find(token); at != std::string::npos; at = text.find(token, at + 1)) {
+        bool starts = at == 0 || text[at - 1] == ' ', ends = at + token.size() == text.size() || text[at + token.size()] == ' ';
+        if (starts && ends) return true;
+    }
+    return false;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    std::string line(reinterpret_cast<const char*>(data), size);
+    line = line.substr(0, line.find('\0'));
+    std::string arguments = frontend::arguments_of(line);
+    require(arguments.size() <= line.size() && line.compare(line.size() - arguments.size(), arguments.size(), arguments) == 0);
+
+    frontend::Call call = frontend::read_call(arguments);
+    switch (call.kind) {
+    case frontend::CallKind::CONVERSION:
+        require(!call.source.empty() && arguments.find(call.source) != std::string::npos);
+        [[fallthrough]];
+    case frontend::CallKind::NO_SOURCE:
+        require(!call.output.empty() && call.output.find('"') == std::string::npos);
+        require(arguments.find(call.output) != std::string::npos);
+        break;
+    case frontend::CallKind::PASS_THROUGH:
+        require(!has_token(call.arguments, "-sameq") && !has_token(call.arguments, "-same_quant"));
+        break;
+    }
+    return 0;
+}
