@@ -14,6 +14,7 @@ using test_support::file_exists;
 using test_support::read_file;
 
 constexpr DWORD CHILD_TIMEOUT_MS = 20000;
+constexpr int CALLER_X = 0, CALLER_Y = 0;
 
 std::string windows_path(const char* built) {
     std::string path = built;
@@ -66,8 +67,11 @@ Outcome run_front_end(const ScratchFolder& scratch, const std::string& folder, c
 
 // A scratch folder with FFmpeg.exe in "app", the stand-in tool as "app\ffmpeg\ffmpeg.exe" when
 // asked, and a 1-byte source "clip 1.avi".
+// Each layout has a folder of its own: under Wine a file that a child process wrote to can stay
+// undeletable for a moment after the child has ended.
 struct Layout {
-    ScratchFolder scratch{"front-end"};
+    static inline int count = 0;
+    ScratchFolder scratch{("front-end-" + std::to_string(++count)).c_str()};
     std::string app = scratch.file("app");
     explicit Layout(bool tool_beside) {
         CreateDirectoryA(app.c_str(), nullptr);
@@ -139,6 +143,73 @@ TEST(FrontEndTest, ShowsThePercentDoneAboutOnceASecondAndEndsAtAHundred) {
     EXPECT_GE(lines, 2u) << "2.4 s of work: a line a second and the last one\n" << outcome.said;
     EXPECT_LE(lines, 3u) << "not a line for each of the tool's reports\n" << outcome.said;
     EXPECT_NE(outcome.said.find(done + "100 %"), std::string::npos) << outcome.said;
+}
+
+} // namespace
+
+namespace {
+
+LRESULT CALLBACK plain_window(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    return DefWindowProcA(window, message, wparam, lparam);
+}
+
+void pump_messages(DWORD milliseconds) {
+    const DWORD end = GetTickCount() + milliseconds;
+    for (MSG message; static_cast<LONG>(end - GetTickCount()) > 0; Sleep(10))
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+}
+
+// The window rectangle of another process's console, read by attaching to it; empty when it has none.
+RECT console_window_of(DWORD process) {
+    RECT rect{};
+    FreeConsole();
+    if (AttachConsole(process)) {
+        HWND console = GetConsoleWindow();
+        if (console) GetWindowRect(console, &rect);
+        FreeConsole();
+    }
+    return rect;
+}
+
+TEST(FrontEndConsoleTest, MovesItsConsoleClearOfTheCallersWindow) {
+    Layout layout(true);
+    WNDCLASSA window_class{};
+    window_class.lpfnWndProc = plain_window;
+    window_class.hInstance = GetModuleHandleA(nullptr);
+    window_class.lpszClassName = "caller";
+    RegisterClassA(&window_class);
+    HWND caller = CreateWindowExA(0, "caller", "caller", WS_POPUP | WS_VISIBLE, CALLER_X, CALLER_Y, 700, 440, nullptr,
+                                  nullptr, window_class.hInstance, nullptr);
+    pump_messages(200);
+
+    SetEnvironmentVariableA("STAND_IN_STEP_MS", "1500");
+    std::string line = "\"" + layout.app + "\\FFmpeg.exe\" -i clip 1.avi -y  -sameq  clip 1.avi.flv";
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    ASSERT_TRUE(CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, CREATE_NEW_CONSOLE, nullptr,
+                               layout.scratch.path().c_str(), &startup, &process));
+    SetEnvironmentVariableA("STAND_IN_STEP_MS", nullptr);
+    // Polled while the front-end runs (about 6 s): its console window appears at the screen's
+    // top left, over the caller's window, until the front-end moves it.
+    RECT console{}, caller_rect{}, overlap{};
+    GetWindowRect(caller, &caller_rect);
+    for (int tries = 0; tries < 40 && WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT; ++tries) {
+        pump_messages(100);
+        console = console_window_of(process.dwProcessId);
+        if (!IsRectEmpty(&console) && !IntersectRect(&overlap, &console, &caller_rect)) break;
+    }
+    EXPECT_FALSE(IsRectEmpty(&console)) << "a console program started without one gets a console window";
+    EXPECT_FALSE(IntersectRect(&overlap, &console, &caller_rect))
+        << "the console (" << console.left << "," << console.top << ")-(" << console.right << "," << console.bottom
+        << ") does not cover the caller's window";
+    EXPECT_TRUE(console.left >= 0 && console.top >= 0 && console.right <= GetSystemMetrics(SM_CXSCREEN) &&
+                console.bottom <= GetSystemMetrics(SM_CYSCREEN))
+        << "the console stays on the screen";
+    WaitForSingleObject(process.hProcess, 20000);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    DestroyWindow(caller);
 }
 
 } // namespace

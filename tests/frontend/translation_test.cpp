@@ -33,6 +33,7 @@ TEST(FrontendCallTest, ReadsThePatternWithAnyBlanksAndPassesEverythingElseOn) {
         {"-i a.avi -y -sameq", CallKind::PASS_THROUGH, "", "", "-i a.avi -y -q:v 2"},
         {"-i \"x y.avi\"  -sameq -b 1k  o.avi", CallKind::PASS_THROUGH, "", "", "-i \"x y.avi\" -q:v 2 -b 1k o.avi"},
         {"-version", CallKind::PASS_THROUGH, "", "", "-version"},
+        {"-i \"a -sameq  b", CallKind::PASS_THROUGH, "", "", "-i \"a -sameq  b"},  // inside quotes: part of a name
         {"", CallKind::PASS_THROUGH, "", "", ""},
     };
     for (const CallCase& c : cases) {
