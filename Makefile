@@ -33,9 +33,10 @@ matrix: bootstrap
 run: build
 	scripts/run-converter
 
-# The Windows package: a zip of the 32-bit converter and its read-me files, in build/win32.
+# The Windows package: a zip of the 32-bit converter, its FFmpeg front-end, the folder for FFmpeg
+# and the read-me files, in build/win32.
 package: bootstrap
-	cmake --preset win32 >/dev/null && cmake --build --preset win32 --target converter
+	cmake --preset win32 >/dev/null && cmake --build --preset win32 --target converter frontend
 	cd build/win32 && cpack -G ZIP
 
 # Benchmarks (figures, never assertions): the Windows ones on the win64 build under Wine, the

@@ -56,11 +56,13 @@ std::string extension_of(const std::string& name) {
     return extension;
 }
 
-// Matches "-y <quality flag> <output>" at the tail; sets output and returns true.
+// Matches "-y <quality flag> <output>" at the tail, where the output is all the rest (an output
+// name with blanks stays whole); sets output and returns true.
 bool read_tail(const std::string& tail, std::string& output) {
     std::vector<std::string> tokens = raw_tokens(tail);
-    if (tokens.size() != 3 || tokens[0] != "-y" || !is_quality_flag(tokens[1])) return false;
-    output = tokens[2];
+    if (tokens.size() < 3 || tokens[0] != "-y" || !is_quality_flag(tokens[1])) return false;
+    std::size_t flag = tail.find(tokens[1]);
+    output = trimmed(tail.substr(flag + tokens[1].size()));
     return output.find('"') == std::string::npos;
 }
 

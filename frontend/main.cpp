@@ -66,7 +66,8 @@ int convert(const std::string& tool, const Call& call) {
                                                [&](const std::string& line) {
         read_progress_line(line, progress);
         ULONGLONG now = GetTickCount64();
-        if (!progress.ended && now - shown < PROGRESS_PERIOD_MS) return;
+        bool block_complete = line.compare(0, 9, "progress=") == 0;
+        if (!block_complete || (!progress.ended && now - shown < PROGRESS_PERIOD_MS)) return;
         shown = now;
         say((console ? "\r" : "") + progress_line(progress, source.duration, (now - start) / 1000.0) +
             (console ? "" : "\r\n"));

@@ -2,7 +2,11 @@
 //
 // Quality: a fine fixed quantiser (-q:v 2) replaces what "-sameq" meant. Audio goes at a fixed
 // high bit rate. Every option used here has been kept by the tool's releases 4 to 7.
-//   FLV, SWF: Sorenson H.263 and MP3; the containers take MP3 at 44100, 22050 and 11025 Hz only.
+//   FLV, SWF: Sorenson H.263 and MP3; the containers take MP3 at 44100, 22050 and 11025 Hz only,
+//             and 44100 Hz is always used: the muxer moves every stream by the MP3 encoder's delay
+//             (1105 samples), which is 0.1 s at 11025 Hz but 25 ms, less than a frame, at 44100 Hz.
+//             FLV counts time in milliseconds: above 50 frames a second the rounded timestamps
+//             collide, so faster sources are brought down to 50.
 //   AVI:      MPEG-4 Part 2 and MP3. The encoder delay of MP3 would shift the video by a frame when
 //             the muxer moves timestamps to zero, so the shift is disabled.
 //   MPG:      MPEG-1 video and MPEG audio layer II; MPEG-1 has eight frame rates only.
@@ -34,13 +38,14 @@ struct Container {
     std::initializer_list<int> sample_rates;  // ascending
     bool fixed_frame_rates;
     bool keep_timestamps;
+    double max_frame_rate;  // 0: no limit
 };
 
 const Container CONTAINERS[] = {
-    {"flv", "flv", "libmp3lame", {11025, 22050, 44100}, false, false},
-    {"swf", "flv", "libmp3lame", {11025, 22050, 44100}, false, false},
-    {"avi", "mpeg4", "libmp3lame", {8000, 11025, 12000, 16000, 22050, 24000, 32000, 44100, 48000}, false, true},
-    {"mpg", "mpeg1video", "mp2", {16000, 22050, 24000, 32000, 44100, 48000}, true, false},
+    {"flv", "flv", "libmp3lame", {44100}, false, false, 50},
+    {"swf", "flv", "libmp3lame", {44100}, false, false, 0},
+    {"avi", "mpeg4", "libmp3lame", {8000, 11025, 12000, 16000, 22050, 24000, 32000, 44100, 48000}, false, true, 0},
+    {"mpg", "mpeg1video", "mp2", {16000, 22050, 24000, 32000, 44100, 48000}, true, false, 0},
 };
 
 const Container* container_of(const std::string& format) {
@@ -76,6 +81,8 @@ void add_video(std::vector<std::string>& arguments, const Container& container, 
         add(arguments, {"-s", std::to_string(width) + "x" + std::to_string(height)});
     }
     if (container.fixed_frame_rates) add(arguments, {"-r", mpeg1_frame_rate(source.frame_rate)});
+    if (container.max_frame_rate > 0 && source.frame_rate > container.max_frame_rate)
+        add(arguments, {"-r", std::to_string(static_cast<int>(container.max_frame_rate))});
 }
 
 void add_audio(std::vector<std::string>& arguments, const Container& container, const Source& source) {
