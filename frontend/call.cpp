@@ -39,12 +39,6 @@ std::vector<std::string> raw_tokens(const std::string& text) {
     return tokens;
 }
 
-// Another caller may quote the source; the converter never does.
-std::string unquoted(const std::string& path) {
-    if (path.size() >= 2 && path.front() == '"' && path.back() == '"') return path.substr(1, path.size() - 2);
-    return path;
-}
-
 bool is_quality_flag(const std::string& token) { return token == "-sameq" || token == "-same_quant"; }
 
 // The output name's extension in lower case, or "" when it has none.
@@ -56,14 +50,20 @@ std::string extension_of(const std::string& name) {
     return extension;
 }
 
+// Another caller may quote the source and the output; the converter never does.
+std::string unquoted(const std::string& path) {
+    if (path.size() >= 2 && path.front() == '"' && path.back() == '"') return path.substr(1, path.size() - 2);
+    return path;
+}
+
 // Matches "-y <quality flag> <output>" at the tail, where the output is all the rest (an output
 // name with blanks stays whole); sets output and returns true.
 bool read_tail(const std::string& tail, std::string& output) {
     std::vector<std::string> tokens = raw_tokens(tail);
     if (tokens.size() < 3 || tokens[0] != "-y" || !is_quality_flag(tokens[1])) return false;
     std::size_t flag = tail.find(tokens[1]);
-    output = trimmed(tail.substr(flag + tokens[1].size()));
-    return output.find('"') == std::string::npos;
+    output = unquoted(trimmed(tail.substr(flag + tokens[1].size())));
+    return !output.empty() && output.find('"') == std::string::npos;
 }
 
 std::string pass_through(const std::string& arguments) {
@@ -73,6 +73,24 @@ std::string pass_through(const std::string& arguments) {
         joined += is_quality_flag(token) ? QUALITY_OPTIONS : token;
     }
     return joined;
+}
+
+// One argument as the C runtime reads it back: backslashes are literal except before a quote.
+std::string quoted(const std::string& argument) {
+    if (!argument.empty() && argument.find_first_of(" \t\"") == std::string::npos) return argument;
+    std::string text = "\"";
+    std::size_t backslashes = 0;
+    for (char c : argument) {
+        if (c == '\\') {
+            ++backslashes;
+            continue;
+        }
+        text.append(c == '"' ? backslashes * 2 + 1 : backslashes, '\\');
+        backslashes = 0;
+        text += c;
+    }
+    text.append(backslashes * 2, '\\');
+    return text + '"';
 }
 
 } // namespace
@@ -102,32 +120,6 @@ Call read_call(const std::string& arguments) {
     call.arguments = pass_through(arguments);
     return call;
 }
-
-} // namespace frontend
-
-namespace frontend {
-
-namespace {
-
-// One argument as the C runtime reads it back: backslashes are literal except before a quote.
-std::string quoted(const std::string& argument) {
-    if (!argument.empty() && argument.find_first_of(" \t\"") == std::string::npos) return argument;
-    std::string text = "\"";
-    std::size_t backslashes = 0;
-    for (char c : argument) {
-        if (c == '\\') {
-            ++backslashes;
-            continue;
-        }
-        text.append(c == '"' ? backslashes * 2 + 1 : backslashes, '\\');
-        backslashes = 0;
-        text += c;
-    }
-    text.append(backslashes * 2, '\\');
-    return text + '"';
-}
-
-} // namespace
 
 std::string arguments_line(const std::vector<std::string>& arguments) {
     std::string line;

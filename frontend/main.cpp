@@ -73,7 +73,7 @@ int convert(const std::string& tool, const Call& call) {
             (console ? "" : "\r\n"));
     });
     if (result.status == 0) {
-        say("\r\nГотово: " + call.output + "\r\n");
+        say((console ? "\r\n" : "") + ("Готово: " + call.output) + "\r\n");
         return 0;
     }
     return fail("Программа ffmpeg.exe не смогла выполнить преобразование (код " + std::to_string(result.status) +

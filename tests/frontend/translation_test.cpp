@@ -28,7 +28,7 @@ TEST(FrontendCallTest, ReadsThePatternWithAnyBlanksAndPassesEverythingElseOn) {
         {"-i C:\\v\\clip.avi -y  -sameq  clip.avi.flv", CallKind::CONVERSION, "C:\\v\\clip.avi", "clip.avi.flv", ""},
         {"  -i   C:\\my clips\\a -y b.avi \t-y -same_quant   a.MPG ", CallKind::CONVERSION, "C:\\my clips\\a -y b.avi",
          "a.MPG", ""},
-        {"-i \"C:\\a b.avi\" -y -sameq out.swf", CallKind::CONVERSION, "C:\\a b.avi", "out.swf", ""},
+        {"-i \"C:\\a b.avi\" -y -sameq \"a b.swf\"", CallKind::CONVERSION, "C:\\a b.avi", "a b.swf", ""},
         {"-i  -y  -sameq  .flv", CallKind::NO_SOURCE, "", ".flv", ""},
         {"-i a.avi -y -sameq", CallKind::PASS_THROUGH, "", "", "-i a.avi -y -q:v 2"},
         {"-i \"x y.avi\"  -sameq -b 1k  o.avi", CallKind::PASS_THROUGH, "", "", "-i \"x y.avi\" -q:v 2 -b 1k o.avi"},
