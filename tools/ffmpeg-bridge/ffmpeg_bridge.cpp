@@ -73,17 +73,24 @@ std::vector<std::wstring> arguments() {
     return result;
 }
 
+// A path that Wine cannot map (a drive it does not know) goes on as text: ffmpeg then reports it.
+std::string unix_argument(const std::wstring& argument) {
+    std::string mapped = is_windows_path(argument) ? unix_path(argument) : std::string();
+    return mapped.empty() ? utf8(argument) : mapped;
+}
+
 // The Unix files of one run: the script, ffmpeg's two streams and its status.
 struct JobFiles {
     std::wstring script, output, errors, status;
 };
 
-// The shell script that runs ffmpeg into the stream files and then renames its status into place.
+// The shell script that runs ffmpeg into the stream files and then renames its status into place;
+// the status is written whatever happened, so that the bridge never waits for nothing.
 std::string job_script(const JobFiles& files) {
     std::string status = unix_path(files.status);
-    std::string script = "cd " + shell_quoted(unix_path(current_directory())) + " || exit 1\n/usr/bin/ffmpeg -nostdin";
+    std::string script = "cd " + shell_quoted(unix_path(current_directory())) + " && /usr/bin/ffmpeg -nostdin";
     for (const std::wstring& argument : arguments())
-        script += ' ' + shell_quoted(is_windows_path(argument) ? unix_path(argument) : utf8(argument));
+        script += ' ' + shell_quoted(unix_argument(argument));
     script += " >" + shell_quoted(unix_path(files.output)) + " 2>" + shell_quoted(unix_path(files.errors)) + '\n';
     script += "echo $? >" + shell_quoted(status + ".tmp") + " && mv " + shell_quoted(status + ".tmp") + ' ' +
               shell_quoted(status) + '\n';
