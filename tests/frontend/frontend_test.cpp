@@ -14,7 +14,6 @@ using test_support::file_exists;
 using test_support::read_file;
 
 constexpr DWORD CHILD_TIMEOUT_MS = 20000;
-constexpr int CALLER_X = 0, CALLER_Y = 0;
 
 std::string windows_path(const char* built) {
     std::string path = built;
@@ -178,8 +177,10 @@ TEST(FrontEndConsoleTest, MovesItsConsoleClearOfTheCallersWindow) {
     window_class.hInstance = GetModuleHandleA(nullptr);
     window_class.lpszClassName = "caller";
     RegisterClassA(&window_class);
-    HWND caller = CreateWindowExA(0, "caller", "caller", WS_POPUP | WS_VISIBLE, CALLER_X, CALLER_Y, 700, 440, nullptr,
-                                  nullptr, window_class.hInstance, nullptr);
+    // The converter's window, centred: on a 1920x1080 screen a full console window fits on no side of it.
+    const int x = (GetSystemMetrics(SM_CXSCREEN) - 700) / 2, y = (GetSystemMetrics(SM_CYSCREEN) - 440) / 2;
+    HWND caller = CreateWindowExA(0, "caller", "caller", WS_POPUP | WS_VISIBLE, x, y, 700, 440, nullptr, nullptr,
+                                  window_class.hInstance, nullptr);
     pump_messages(200);
 
     SetEnvironmentVariableA("STAND_IN_STEP_MS", "1500");
@@ -191,7 +192,7 @@ TEST(FrontEndConsoleTest, MovesItsConsoleClearOfTheCallersWindow) {
                                layout.scratch.path().c_str(), &startup, &process));
     SetEnvironmentVariableA("STAND_IN_STEP_MS", nullptr);
     // Polled while the front-end runs (about 6 s): its console window appears at the screen's
-    // top left, over the caller's window, until the front-end moves it.
+    // top left, over the caller's window, until the front-end shortens and moves it.
     RECT console{}, caller_rect{}, overlap{};
     GetWindowRect(caller, &caller_rect);
     for (int tries = 0; tries < 40 && WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT; ++tries) {
