@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <tlhelp32.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace frontend {
@@ -12,6 +13,7 @@ namespace frontend {
 namespace {
 
 constexpr UINT RUSSIAN_CODE_PAGE = 1251;
+constexpr LONG MIN_CONSOLE_LINES = 6;
 
 bool is_console(HANDLE handle) {
     DWORD mode = 0;
@@ -66,6 +68,40 @@ POINT clear_position(const RECT& avoid, const RECT& area, LONG w, LONG h) {
     return {x, clamp(avoid.bottom, area.top, area.bottom - h)};
 }
 
+// Shows fewer lines of the console so that its window is at most `height` pixels tall, keeping at
+// least MIN_CONSOLE_LINES (the progress line and a short message); false when nothing changed.
+bool shorten_console(HWND console, LONG height) {
+    HANDLE output = CreateFileA("CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, 0, nullptr);
+    if (output == INVALID_HANDLE_VALUE) return false;
+    CONSOLE_SCREEN_BUFFER_INFO buffer;
+    RECT window, client;
+    bool shortened = false;
+    if (GetConsoleScreenBufferInfo(output, &buffer) && GetWindowRect(console, &window) && GetClientRect(console, &client)) {
+        SMALL_RECT shown = buffer.srWindow;
+        LONG lines = shown.Bottom - shown.Top + 1, frame = (window.bottom - window.top) - client.bottom;
+        LONG line_height = lines > 0 ? client.bottom / lines : 0;
+        LONG fitting = line_height > 0 ? (height - frame) / line_height : 0;
+        if (fitting < lines) {
+            shown.Bottom = static_cast<SHORT>(shown.Top + std::max(fitting, MIN_CONSOLE_LINES) - 1);
+            shortened = SetConsoleWindowInfo(output, TRUE, &shown);
+        }
+    }
+    CloseHandle(output);
+    return shortened;
+}
+
+// The console window belongs to another process, which resizes it a moment later: its rectangle
+// once it has changed, or as it is after half a second.
+RECT rect_after_resize(HWND console, const RECT& before) {
+    RECT now = before;
+    for (int tries = 0; tries < 50 && EqualRect(&now, &before); ++tries) {
+        Sleep(10);
+        if (!GetWindowRect(console, &now)) return before;
+    }
+    return now;
+}
+
 } // namespace
 
 bool writes_to_console() { return is_console(GetStdHandle(STD_OUTPUT_HANDLE)); }
@@ -100,13 +136,19 @@ void wait_for_key(unsigned seconds) {
 
 void place_console_beside_caller() {
     HWND console = GetConsoleWindow(), caller = caller_window();
-    RECT own, avoid;
-    if (!console || !caller || caller == console || !GetWindowRect(console, &own) || !GetWindowRect(caller, &avoid))
-        return;
+    RECT avoid;
+    if (!console || !caller || caller == console || !GetWindowRect(caller, &avoid)) return;
     MONITORINFO monitor{};
     monitor.cbSize = sizeof monitor;
     if (!GetMonitorInfoA(MonitorFromWindow(caller, MONITOR_DEFAULTTONEAREST), &monitor)) return;
-    POINT at = clear_position(avoid, monitor.rcWork, own.right - own.left, own.bottom - own.top);
+    const RECT& area = monitor.rcWork;
+    LONG room_below_or_above = std::max(area.bottom - avoid.bottom, avoid.top - area.top);
+    RECT own;
+    if (!GetWindowRect(console, &own)) return;
+    bool fits_beside = std::max(area.right - avoid.right, avoid.left - area.left) >= own.right - own.left;
+    if (!fits_beside && own.bottom - own.top > room_below_or_above && shorten_console(console, room_below_or_above))
+        own = rect_after_resize(console, own);
+    POINT at = clear_position(avoid, area, own.right - own.left, own.bottom - own.top);
     SetWindowPos(console, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 

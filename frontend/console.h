@@ -18,7 +18,8 @@ bool writes_to_console();
 void wait_for_key(unsigned seconds);
 
 // Moves this console's window below the calling program's largest visible window, or beside or
-// above it when there is no room below; does nothing without a console window or a caller's window.
+// above it when there is no room below; when there is no room anywhere, shows fewer lines first so
+// that it fits below or above. Does nothing without a console window or a caller's window.
 void place_console_beside_caller();
 
 } // namespace frontend

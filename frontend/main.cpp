@@ -13,7 +13,6 @@
 
 #include <windows.h>
 
-#include <cstdio>
 #include <new>
 
 namespace frontend {
@@ -55,7 +54,6 @@ std::string source_problem(const std::string& path) {
 int convert(const std::string& tool, const Call& call) {
     std::string problem = source_problem(call.source);
     if (!problem.empty()) return fail(problem, NO_SOURCE);
-    place_console_beside_caller();
     say("Преобразование " + call.source + " -> " + call.output + "\r\n");
     const Source source = read_probe(run_tool_for_report(tool, {"-hide_banner", "-i", call.source}));
     const bool console = writes_to_console();
@@ -84,6 +82,7 @@ int convert(const std::string& tool, const Call& call) {
 
 int run(const std::string& command_line) {
     const Call call = read_call(arguments_of(command_line));
+    if (call.kind != CallKind::PASS_THROUGH) place_console_beside_caller();  // its messages too stay clear
     if (call.kind == CallKind::NO_SOURCE)
         return fail("Исходный файл не выбран.\r\nВыберите видеофайл кнопкой \"...\", затем формат, и нажмите \"Пуск\".",
                     NO_SOURCE);

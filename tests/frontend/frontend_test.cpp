@@ -14,7 +14,6 @@ using test_support::file_exists;
 using test_support::read_file;
 
 constexpr DWORD CHILD_TIMEOUT_MS = 20000;
-constexpr int CALLER_X = 0, CALLER_Y = 0;
 
 std::string windows_path(const char* built) {
     std::string path = built;
@@ -171,6 +170,23 @@ RECT console_window_of(DWORD process) {
     return rect;
 }
 
+// Starts "<app>\FFmpeg.exe <arguments>" in a console of its own, as a GUI program starts it.
+PROCESS_INFORMATION start_with_console(const Layout& layout, const std::string& arguments) {
+    std::string line = "\"" + layout.app + "\\FFmpeg.exe\" " + arguments;
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, CREATE_NEW_CONSOLE, nullptr, layout.scratch.path().c_str(),
+                   &startup, &process);
+    return process;
+}
+
+void close_process(PROCESS_INFORMATION& process) {
+    WaitForSingleObject(process.hProcess, CHILD_TIMEOUT_MS);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+}
+
 TEST(FrontEndConsoleTest, MovesItsConsoleClearOfTheCallersWindow) {
     Layout layout(true);
     WNDCLASSA window_class{};
@@ -178,20 +194,18 @@ TEST(FrontEndConsoleTest, MovesItsConsoleClearOfTheCallersWindow) {
     window_class.hInstance = GetModuleHandleA(nullptr);
     window_class.lpszClassName = "caller";
     RegisterClassA(&window_class);
-    HWND caller = CreateWindowExA(0, "caller", "caller", WS_POPUP | WS_VISIBLE, CALLER_X, CALLER_Y, 700, 440, nullptr,
-                                  nullptr, window_class.hInstance, nullptr);
+    // The converter's window, centred: on a 1920x1080 screen a full console window fits on no side of it.
+    const int x = (GetSystemMetrics(SM_CXSCREEN) - 700) / 2, y = (GetSystemMetrics(SM_CYSCREEN) - 440) / 2;
+    HWND caller = CreateWindowExA(0, "caller", "caller", WS_POPUP | WS_VISIBLE, x, y, 700, 440, nullptr, nullptr,
+                                  window_class.hInstance, nullptr);
     pump_messages(200);
 
     SetEnvironmentVariableA("STAND_IN_STEP_MS", "1500");
-    std::string line = "\"" + layout.app + "\\FFmpeg.exe\" -i clip 1.avi -y  -sameq  clip 1.avi.flv";
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    ASSERT_TRUE(CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, CREATE_NEW_CONSOLE, nullptr,
-                               layout.scratch.path().c_str(), &startup, &process));
+    PROCESS_INFORMATION process = start_with_console(layout, "-i clip 1.avi -y  -sameq  clip 1.avi.flv");
+    ASSERT_TRUE(process.hProcess);
     SetEnvironmentVariableA("STAND_IN_STEP_MS", nullptr);
     // Polled while the front-end runs (about 6 s): its console window appears at the screen's
-    // top left, over the caller's window, until the front-end moves it.
+    // top left, over the caller's window, until the front-end shortens and moves it.
     RECT console{}, caller_rect{}, overlap{};
     GetWindowRect(caller, &caller_rect);
     for (int tries = 0; tries < 40 && WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT; ++tries) {
@@ -206,10 +220,35 @@ TEST(FrontEndConsoleTest, MovesItsConsoleClearOfTheCallersWindow) {
     EXPECT_TRUE(console.left >= 0 && console.top >= 0 && console.right <= GetSystemMetrics(SM_CXSCREEN) &&
                 console.bottom <= GetSystemMetrics(SM_CYSCREEN))
         << "the console stays on the screen";
-    WaitForSingleObject(process.hProcess, 20000);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
+    close_process(process);
     DestroyWindow(caller);
+}
+
+TEST(FrontEndConsoleTest, AfterAFailureWaitsForAKeyPressedInItsConsole) {
+    Layout layout(false);
+    PROCESS_INFORMATION process = start_with_console(layout, "-i clip 1.avi -y  -sameq  clip 1.avi.flv");
+    ASSERT_TRUE(process.hProcess);
+    EXPECT_EQ(WaitForSingleObject(process.hProcess, 1500), static_cast<DWORD>(WAIT_TIMEOUT))
+        << "with a console, the message stays until a key is pressed";
+    FreeConsole();
+    ASSERT_TRUE(AttachConsole(process.dwProcessId));
+    HANDLE input = CreateFileA("CONIN$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                               OPEN_EXISTING, 0, nullptr);
+    INPUT_RECORD keys[2] = {};
+    for (int i = 0; i < 2; ++i) {
+        keys[i].EventType = KEY_EVENT;
+        keys[i].Event.KeyEvent = {i == 0, 1, VK_SPACE, 0x39, {' '}, 0};
+    }
+    DWORD written = 0;
+    EXPECT_TRUE(WriteConsoleInputA(input, keys, 2, &written));
+    CloseHandle(input);
+    FreeConsole();
+    EXPECT_EQ(WaitForSingleObject(process.hProcess, 5000), static_cast<DWORD>(WAIT_OBJECT_0)) << "a key ends the wait";
+    DWORD status = 0;
+    GetExitCodeProcess(process.hProcess, &status);
+    EXPECT_EQ(status, 2u) << "the failure's status, also after the wait";
+    TerminateProcess(process.hProcess, 1);
+    close_process(process);
 }
 
 } // namespace
