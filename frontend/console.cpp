@@ -6,7 +6,7 @@
 #include <tlhelp32.h>
 
 #include <algorithm>
-#include <vector>
+#include <iterator>
 
 namespace frontend {
 
@@ -106,18 +106,22 @@ RECT rect_after_resize(HWND console, const RECT& before) {
 
 bool writes_to_console() { return is_console(GetStdHandle(STD_OUTPUT_HANDLE)); }
 
-void say(const std::string& text) {
+void say(const std::string& text) { say(text.data(), text.size()); }
+
+void say(const char* text, std::size_t size) {
     HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
-    if (output == nullptr || output == INVALID_HANDLE_VALUE || text.empty()) return;
+    if (output == nullptr || output == INVALID_HANDLE_VALUE) return;
     DWORD written = 0;
     if (!is_console(output)) {
-        WriteFile(output, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+        WriteFile(output, text, static_cast<DWORD>(size), &written, nullptr);
         return;
     }
-    int length = MultiByteToWideChar(RUSSIAN_CODE_PAGE, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::vector<wchar_t> wide(length > 0 ? length : 1);
-    length = MultiByteToWideChar(RUSSIAN_CODE_PAGE, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
-    if (length > 0) WriteConsoleW(output, wide.data(), static_cast<DWORD>(length), &written, nullptr);
+    wchar_t wide[256];  // Windows-1251 has one character per byte
+    for (std::size_t done = 0; done < size; done += std::size(wide)) {
+        int piece = static_cast<int>(std::min(size - done, std::size(wide)));
+        int length = MultiByteToWideChar(RUSSIAN_CODE_PAGE, 0, text + done, piece, wide, piece);
+        if (length > 0) WriteConsoleW(output, wide, static_cast<DWORD>(length), &written, nullptr);
+    }
 }
 
 void wait_for_key(unsigned seconds) {

@@ -2,6 +2,7 @@
 // window that stays clear of the converter's.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 namespace frontend {
@@ -9,6 +10,7 @@ namespace frontend {
 // Writes Windows-1251 text to standard output: as Cyrillic on a real console, as the same bytes
 // into a pipe or file. "\r" at the start of a line overwrites the line on a console.
 void say(const std::string& text);
+void say(const char* text, std::size_t size);  // allocates nothing
 
 // True when standard output is a real console (progress then overwrites one line).
 bool writes_to_console();

@@ -24,7 +24,8 @@ constexpr unsigned KEY_WAIT_SECONDS = 60;
 constexpr ULONGLONG PROGRESS_PERIOD_MS = 1000;
 
 [[noreturn]] void stop_out_of_memory() {
-    say("\r\nНедостаточно памяти.\r\n");
+    static const char MESSAGE[] = "\r\nНедостаточно памяти.\r\n";
+    say(MESSAGE, sizeof MESSAGE - 1);
     ExitProcess(OUT_OF_MEMORY);
 }
 

@@ -6,6 +6,7 @@
 #include "probe.h"
 
 #include <cctype>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <sstream>
@@ -100,8 +101,7 @@ void read_audio(const std::vector<std::string>& fields, Source& source) {
 double read_duration(const std::string& line, std::size_t at) {
     int hours = 0, minutes = 0;
     double seconds = 0;
-    char after = 0;
-    if (std::sscanf(line.c_str() + at, "%3d:%2d:%lf%c", &hours, &minutes, &seconds, &after) < 3) return 0;
+    if (std::sscanf(line.c_str() + at, "%3d:%2d:%lf", &hours, &minutes, &seconds) != 3) return 0;
     if (hours < 0 || minutes < 0 || minutes > 59 || !(seconds >= 0 && seconds < 60)) return 0;
     return hours * 3600.0 + minutes * 60.0 + seconds;
 }

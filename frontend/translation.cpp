@@ -14,7 +14,6 @@
 #include "translation.h"
 
 #include <cmath>
-#include <cstdio>
 #include <initializer_list>
 
 namespace frontend {

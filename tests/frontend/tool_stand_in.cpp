@@ -1,6 +1,6 @@
 // Stands in for the real tool behind the front-end: appends its command line to "calls.txt" beside
 // itself; without "-progress" it writes a report on a 2-second 320x240 source to standard error and
-// exits 1, as the real tool does with no output file; with it, it writes its progress in four steps
+// exits 1, as the real tool does with no output file; with it, it writes its progress in ten steps
 // (STAND_IN_STEP_MS apart) and creates the output file (its last argument), or, when STAND_IN_FAIL
 // is set, writes error lines and exits 1.
 #include <windows.h>
@@ -31,9 +31,9 @@ int convert(const char* output) {
         return 1;
     }
     const char* step = std::getenv("STAND_IN_STEP_MS");
-    for (int quarter = 1; quarter <= 4; ++quarter) {
-        std::printf("frame=%d\nout_time_us=%d\nspeed=2.0x\nprogress=%s\n", quarter * 10, quarter * 500000,
-                    quarter == 4 ? "end" : "continue");
+    for (int tenth = 1; tenth <= 10; ++tenth) {
+        std::printf("frame=%d\nout_time_us=%d\nspeed=2.0x\nprogress=%s\n", tenth * 3, tenth * 200000,
+                    tenth == 10 ? "end" : "continue");
         std::fflush(stdout);
         if (step) Sleep(static_cast<DWORD>(std::atoi(step)));
     }
