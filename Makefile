@@ -2,7 +2,7 @@
 SUDO := $(if $(filter 0,$(shell id -u)),,sudo)
 PRESETS := win32 win64 native
 
-.PHONY: test run bench package bootstrap build check-pe32
+.PHONY: test run bench package bootstrap build check-pe32 matrix
 
 bootstrap:
 	$(SUDO) scripts/bootstrap
@@ -24,12 +24,19 @@ test: check-pe32
 	ctest --preset win64
 	scripts/run-fuzzers 60
 
+# Every kind of source into the four formats through the front-end and the bridge (several
+# minutes); the results replace the tables of docs/conversions.md.
+matrix: bootstrap
+	cmake --preset win64 >/dev/null && cmake --build --preset win64 --target frontend ffmpeg_bridge
+	tests/app/conversion_matrix --all --table docs/conversions.md build/win64
+
 run: build
 	scripts/run-converter
 
-# The Windows package: a zip of the 32-bit converter and its read-me files, in build/win32.
+# The Windows package: a zip of the 32-bit converter, its FFmpeg front-end, the folder for FFmpeg
+# and the read-me files, in build/win32.
 package: bootstrap
-	cmake --preset win32 >/dev/null && cmake --build --preset win32 --target converter
+	cmake --preset win32 >/dev/null && cmake --build --preset win32 --target converter frontend
 	cd build/win32 && cpack -G ZIP
 
 # Benchmarks (figures, never assertions): the Windows ones on the win64 build under Wine, the

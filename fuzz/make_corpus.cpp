@@ -1,6 +1,6 @@
 // Writes the fuzzers' seeds: every kind of PNG the tests make into corpus/png_decoder, BMP and icon
 // files into corpus/image_headers, and the texts the converter gives the string functions (paths
-// with spaces, Cyrillic and quotes, the read-out's mask, numbers in each base) into the folders of
+// with spaces, Cyrillic and quotes, the read-out's mask, numbers in each base, the front-end's calls, the tool's reports) into the folders of
 // the text targets. Usage: make_corpus CORPUS_FOLDER
 #include "graphics/picture_fixtures.h"
 
@@ -36,6 +36,16 @@ void write_text_seeds(const std::filesystem::path& folder) {
     write_texts(folder, "replace_string", {paths[0], paths[1], paths[2], paths[3], "aaaa aa AA", "Apple apple"});
     write_texts(folder, "file_part", {paths[0], paths[1], paths[2], paths[3], paths[4], "clip.avi"});
     write_texts(folder, "format_date", {"%ii:%ss", "%yyyy-%mm-%dd %hh:%ii:%ss %yy", "%%ii %x %", "%YYYY%Yy"});
+    write_texts(folder, "frontend_call", {"\"C:\\conv\\FFmpeg\" -i C:\\a\\clip.avi -y  -sameq  clip.avi.flv",
+                                          "FFmpeg -i  -y  -sameq  .flv", "FFmpeg -i \"a b.avi\" -y -same_quant o.mpg",
+                                          "\"FFmpeg\" -version", "FFmpeg -i x -sameq -b 1k y.avi"});
+    write_texts(folder, "frontend_report",
+                {"Input #0, mov,mp4, from 'a.mp4':\n  Duration: 00:00:03.00, start: 0.000000, bitrate: 430 kb/s\n"
+                 "  Stream #0:0[0x1](und): Video: h264 (High) (avc1 / 0x31637661), yuv420p(tv, bt709), 320x240 "
+                 "[SAR 1:1 DAR 4:3], 289 kb/s, 29.97 fps, 29.97 tbr, 30k tbn (default)\n"
+                 "  Stream #0:1[0x2](und): Audio: aac (LC) (mp4a / 0x6134706D), 48000 Hz, 5.1(side), fltp\n",
+                 "frame=10\nout_time_us=85333\nout_time_ms=85333\nout_time=00:00:00.085333\nspeed=3.32x\n"
+                 "progress=continue\nout_time_us=-9223372036854775807\nspeed=N/A\nprogress=end\n"});
     write_texts(folder, "integer_value", {"  -42", "$ff", "%101", "+9223372036854775807", "\t$FFFFFFFFFFFFFFFF0"});
 }
 
