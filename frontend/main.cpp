@@ -13,6 +13,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <new>
 
 namespace frontend {
@@ -60,6 +61,7 @@ int convert(const std::string& tool, const Call& call) {
     const bool console = writes_to_console();
     const ULONGLONG start = GetTickCount64();
     ULONGLONG shown = 0;
+    std::size_t previous_length = 0;  // a line rewritten in place covers all of the one before
     Progress progress;
     ToolResult result = run_tool_with_progress(tool, translate(call.source, call.output, call.format, source),
                                                [&](const std::string& line) {
@@ -68,8 +70,12 @@ int convert(const std::string& tool, const Call& call) {
         bool block_complete = line.compare(0, 9, "progress=") == 0;
         if (!block_complete || (!progress.ended && now - shown < PROGRESS_PERIOD_MS)) return;
         shown = now;
-        say((console ? "\r" : "") + progress_line(progress, source.duration, (now - start) / 1000.0) +
-            (console ? "" : "\r\n"));
+        std::string text = progress_line(progress, source.duration, (now - start) / 1000.0);
+        if (!console) return say(text + "\r\n");
+        std::size_t length = text.size();
+        text.resize(std::max(length, previous_length), ' ');
+        previous_length = length;
+        say("\r" + text);
     });
     if (result.status == 0) {
         say((console ? "\r\n" : "") + ("Готово: " + call.output) + "\r\n");
