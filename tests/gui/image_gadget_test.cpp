@@ -1,5 +1,5 @@
 // Image gadgets on the window's background picture: sizes, pixels read back from the screen
-// (opaque badges, per-pixel alpha blended over the skin), and clicks and drags by real X input.
+// (opaque badges, per-pixel alpha blended over the skin), and a click by real X input.
 #include <gtest/gtest.h>
 
 #include "graphics/images.h"
@@ -123,14 +123,6 @@ TEST_F(ImageGadgetTest, TakesTheSizeOfItsImageAndKeepsItsPlace) {
     DestroyIcon(static_cast<HICON>(cases[3].image));
 }
 
-TEST_F(ImageGadgetTest, ShowingNoImageKeepsTheLastSize) {
-    HWND gadget = badge_gadget(2);
-    EXPECT_EQ(set_gadget_state(20, 0), 0);
-    EXPECT_EQ(get_gadget_state(20), 0);
-    EXPECT_EQ(window_size(gadget).cx, 130);
-    EXPECT_EQ(window_size(gadget).cy, 50);
-}
-
 TEST_F(ImageGadgetTest, AnOpaqueBadgeShowsItsPixelsAndItsStateSwitchesIt) {
     HWND gadget = badge_gadget(2);
     EXPECT_EQ(gadget_handle(20), gadget);
@@ -148,7 +140,7 @@ TEST_F(ImageGadgetTest, AnOpaqueBadgeShowsItsPixelsAndItsStateSwitchesIt) {
     EXPECT_EQ(shows(3), "") << "a format click's badge replaces the old one";
 }
 
-TEST_F(ImageGadgetTest, APictureWithAlphaIsBlendedOverTheWindowsBackground) {
+TEST_F(ImageGadgetTest, APictureWithAlphaIsBlendedOverTheSkinOnceHoweverOftenItIsShown) {
     image_gadget(21, READ_OUT.left, READ_OUT.top, 150, 15, nullptr);
     HBITMAP read_out = clear_read_out();
     fill_columns_32(read_out, 10, 20, WHITE, 255);
@@ -156,15 +148,6 @@ TEST_F(ImageGadgetTest, APictureWithAlphaIsBlendedOverTheWindowsBackground) {
     set_gadget_state(21, reinterpret_cast<intptr_t>(read_out));
     EXPECT_EQ(read_out_fault({{10, 20, WHITE, 255}, {40, 50, ORANGE, 128}}), "")
         << "the skin where alpha is 0, white where it is 255, premultiplied and blended where it is 128";
-}
-
-TEST_F(ImageGadgetTest, ShowingTheSameImageAgainShowsWhatWasDrawnIntoIt) {
-    image_gadget(21, READ_OUT.left, READ_OUT.top, 150, 15, nullptr);
-    HBITMAP read_out = clear_read_out();
-    fill_columns_32(read_out, 10, 20, WHITE, 255);
-    fill_columns_32(read_out, 40, 50, ORANGE, 128);
-    set_gadget_state(21, reinterpret_cast<intptr_t>(read_out));
-    read_events();
 
     fill_columns_32(read_out, 10, 20, WHITE, 0);  // the next second's text lies elsewhere
     fill_columns_32(read_out, 60, 70, WHITE, 255);
@@ -180,44 +163,6 @@ TEST_F(ImageGadgetTest, APressAndReleaseIsOneClick) {
     ASSERT_FALSE(only(events, EV_GADGET).empty());
     EXPECT_EQ(only(events, EV_GADGET)[0].window, 0);
     EXPECT_EQ(GetCapture(), nullptr) << "the release gives the capture back";
-}
-
-// Each drag starts at its own point, so that no press makes a double click with the one before.
-TEST_F(ImageGadgetTest, ADragStartsOnceTheMouseMovesBeyondTheSystemsLimits) {
-    HWND gadget = badge_gadget(2);
-    struct Drag {
-        const char* direction;
-        POINT from, step;
-        int limit;
-    };
-    const Drag drags[] = {
-        {"horizontal", {BADGE.left + 20, BADGE.top + 25}, {1, 0}, GetSystemMetrics(SM_CXDRAG)},
-        {"vertical", {BADGE.left + 90, BADGE.top + 5}, {0, 1}, GetSystemMetrics(SM_CYDRAG)},
-    };
-    for (const Drag& d : drags) {
-        auto to = [&](int distance) { return POINT{d.from.x + d.step.x * distance, d.from.y + d.step.y * distance}; };
-        EXPECT_EQ(gadget_types(input_at(d.from.x, d.from.y, "mousedown 1"), 20), std::vector<int>{GADGET_CLICK})
-            << d.direction << ": the press is the click";
-        EXPECT_EQ(GetCapture(), gadget) << d.direction;
-        POINT at_limit = to(d.limit), beyond = to(d.limit + 1), further = to(d.limit + 8);
-        EXPECT_TRUE(gadget_types(input_at(at_limit.x, at_limit.y, ""), 20).empty()) << d.direction << ": the limit is inside";
-        EXPECT_EQ(gadget_types(input_at(beyond.x, beyond.y, ""), 20), std::vector<int>{GADGET_DRAG_START}) << d.direction;
-        EXPECT_EQ(GetCapture(), nullptr) << d.direction << ": a drag gives the capture back";
-        EXPECT_TRUE(gadget_types(input_at(further.x, further.y, "mouseup 1"), 20).empty())
-            << d.direction << ": once per press";
-    }
-}
-
-TEST_F(ImageGadgetTest, DoubleClicksAndRightClicksHaveTheirOwnTypes) {
-    badge_gadget(2);
-    EXPECT_EQ(gadget_types(input_at(30, 20, "click --repeat 2 --delay 60 1"), 20),
-              (std::vector<int>{GADGET_CLICK, GADGET_DOUBLE_CLICK}));
-    EXPECT_EQ(gadget_types(input_at(120, 50, "click 3"), 20), std::vector<int>{GADGET_RIGHT_CLICK});
-    EXPECT_EQ(gadget_types(input_at(70, 40, "click --repeat 2 --delay 60 3"), 20),
-              (std::vector<int>{GADGET_RIGHT_CLICK, GADGET_RIGHT_DOUBLE_CLICK}))
-        << "the release that ends a right double click is no right click";
-    EXPECT_EQ(gadget_types(input_at(140, 20, "click 3"), 20), std::vector<int>{GADGET_RIGHT_CLICK})
-        << "and the next right click counts again";
 }
 
 } // namespace
