@@ -44,6 +44,17 @@ TEST(StringBufferTest, GrowsOnlyWhenAReservationReachesCapacityMinusFour) {
     });
 }
 
+// A thread still pointing at its released buffer would build its next string in freed memory.
+TEST(StringBufferTest, AThreadThatReleasedItsBufferGetsANewOneForItsNextString) {
+    on_new_thread([](StringBuffer&) {
+        append_to_buffer("before the release");
+        release_string_buffer();
+        append_to_buffer("after");
+        EXPECT_EQ(built_since(0), "after");
+        EXPECT_EQ(current_string_buffer().capacity, 16);
+    });
+}
+
 TEST(StringBufferTest, AppendingNullOnlyTerminates) {
     StringBuffer& buffer = current_string_buffer();
     int saved = buffer.position;

@@ -176,6 +176,37 @@ TEST_F(FileRequesterTest, CancellingReturnsTheEmptyStringAndTheNextCallWorks) {
               "C:\\Video\\after cancel.avi");
 }
 
+TEST_F(FileRequesterTest, ADefaultFileProposesItsNameInItsFolder) {
+    struct Row {
+        const char* default_file;
+        const char* proposed_name;
+        const char* typed;  // into the name field after reading it; "": Return as proposed; null: Escape
+        const char* result;
+    };
+    const Row rows[] = {
+        {"C:\\Video\\clip.avi", "clip.avi", "", "C:\\Video\\clip.avi"},
+        {"C:\\Video\\", "", "typed.avi", "C:\\Video\\typed.avi"},
+        {"C:\\Video\\a?b.avi", "", "plain.avi", "C:\\Video\\plain.avi"},
+        {"C:\\clip.avi", "clip.avi", "", "C:\\clip.avi"},
+        {"clip.avi", "clip.avi", nullptr, ""},
+    };
+    SetCurrentDirectoryA("C:\\Work");
+    for (const Row& row : rows) {
+        std::string title = "Requester-default-" + std::to_string(&row - rows), proposed;
+        std::string chosen = run_dialog(
+            title, [&](int at) { open_file_requester(title.c_str(), row.default_file, "All|*.*", 0, at); },
+            [&](HWND dialog) {
+                proposed = window_text(name_field(dialog));
+                if (!row.typed) return send_x_input("key Escape");
+                if (*row.typed) return type_and_press_return(row.typed);
+                return send_x_input("key Return");
+            });
+        EXPECT_EQ(proposed, row.proposed_name) << row.default_file << ": the proposed name (a path or pattern is dropped)";
+        EXPECT_EQ(chosen, row.result) << row.default_file << ": the dialog starts in the default file's folder";
+        EXPECT_EQ(current_directory(), "C:\\Work") << row.default_file << ": the dialog's folder does not become current";
+    }
+}
+
 HWND plain_window(const char* title, bool visible) {
     HWND window = CreateWindowExA(0, "STATIC", title, WS_OVERLAPPEDWINDOW | (visible ? WS_VISIBLE : 0), 100, 100, 300,
                                   200, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
