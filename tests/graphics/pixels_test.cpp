@@ -200,7 +200,7 @@ TEST(MaskBlendTest, EveryRuleOnBothDepths) {
         {"alpha blend, half coverage over opaque black", {DRAW_ALPHA_BLEND | DRAW_TRANSPARENT, false, WHITE, 0}, 384, {0, 0, 0, 255}, {128, 128, 128, 255}, {128, 128, 128, 0}},
         {"opaque alpha blend: no coverage shows the back colour", {DRAW_ALPHA_BLEND, true, WHITE, rgba(10, 20, 30, 255)}, 0, {0, 0, 0, 0}, {30, 20, 10, 255}, {30, 20, 10, 0}},
         {"opaque alpha blend: full coverage shows the front colour", {DRAW_ALPHA_BLEND, true, rgba(1, 2, 3, 255), OPAQUE_BLACK}, 765, {9, 9, 9, 0}, {3, 2, 1, 255}, {3, 2, 1, 0}},
-        {"opaque alpha blend: white at full coverage stays white, no byte overflows", {DRAW_ALPHA_BLEND, true, WHITE, OPAQUE_BLACK}, 765, {9, 9, 9, 0}, {255, 255, 255, 255}, {255, 255, 255, 0}},
+        {"opaque alpha blend: full coverage is the front colour alone, no byte overflows", {DRAW_ALPHA_BLEND, true, WHITE, rgba(255, 0, 0, 255)}, 765, {9, 9, 9, 0}, {255, 255, 255, 255}, {255, 255, 255, 0}},
         {"opaque alpha blend over a transparent back colour is the text alone", {DRAW_ALPHA_BLEND, true, WHITE, 0}, 0, {9, 9, 9, 50}, {9, 9, 9, 50}, {9, 9, 9, 0}},
         {"default, transparent: coverage over the pixel", {DRAW_TRANSPARENT, false, WHITE, 0}, 153, {0, 0, 0, 33}, {51, 51, 51, 33}, {51, 51, 51, 0}},
         {"default, opaque: coverage over the back colour", {DRAW_DEFAULT, true, WHITE, rgb(0, 0, 255)}, 0, {7, 7, 7, 33}, {255, 0, 0, 33}, {255, 0, 0, 0}},
