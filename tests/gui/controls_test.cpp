@@ -90,6 +90,22 @@ TEST_F(ControlsTest, APlainBarHasItsRangePositionAndLimits) {
     EXPECT_EQ(get_gadget_attribute(11, 3), 0) << "no such attribute";
 }
 
+TEST_F(ControlsTest, ABarPassesItsColoursToTheControlAndForgetsThemAgain) {
+    HWND bar = static_cast<HWND>(progress_bar_gadget(11, 25, 380, 650, 17, 0, 100));
+    EXPECT_EQ(get_gadget_colour(11, FRONT_COLOUR), NO_COLOUR);
+    set_gadget_colour(11, FRONT_COLOUR, RED);
+    set_gadget_colour(11, BACK_COLOUR, RGB(10, 200, 10));
+    EXPECT_EQ(get_gadget_colour(11, FRONT_COLOUR), RED);
+    EXPECT_EQ(get_gadget_colour(11, BACK_COLOUR), RGB(10, 200, 10));
+    EXPECT_EQ(static_cast<COLORREF>(SendMessageA(bar, PBM_GETBARCOLOR, 0, 0)), RED);
+    EXPECT_EQ(static_cast<COLORREF>(SendMessageA(bar, PBM_GETBKCOLOR, 0, 0)), RGB(10, 200, 10));
+    set_gadget_colour(11, FRONT_COLOUR, NO_COLOUR);
+    EXPECT_EQ(get_gadget_colour(11, FRONT_COLOUR), NO_COLOUR);
+    EXPECT_EQ(static_cast<COLORREF>(SendMessageA(bar, PBM_GETBARCOLOR, 0, 0)), CLR_DEFAULT)
+        << "no colour is the control's default";
+    EXPECT_EQ(get_gadget_colour(11, 3), NO_COLOUR) << "no such colour kind";
+}
+
 // --- Buttons -----------------------------------------------------------------------------------
 
 TEST_F(ControlsTest, AClickOnAButtonIsOneEventAndOnADisabledButtonNone) {

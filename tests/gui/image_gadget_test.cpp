@@ -1,5 +1,5 @@
 // Image gadgets on the window's background picture: sizes, pixels read back from the screen
-// (opaque badges, per-pixel alpha blended over the skin), and a click by real X input.
+// (opaque badges, per-pixel alpha blended over the skin), and clicks by real X input.
 #include <gtest/gtest.h>
 
 #include "graphics/images.h"
@@ -163,6 +163,18 @@ TEST_F(ImageGadgetTest, APressAndReleaseIsOneClick) {
     ASSERT_FALSE(only(events, EV_GADGET).empty());
     EXPECT_EQ(only(events, EV_GADGET)[0].window, 0);
     EXPECT_EQ(GetCapture(), nullptr) << "the release gives the capture back";
+}
+
+TEST_F(ImageGadgetTest, DoubleClicksAndRightClicksHaveTheirOwnTypes) {
+    badge_gadget(2);
+    EXPECT_EQ(gadget_types(input_at(30, 20, "click --repeat 2 --delay 60 1"), 20),
+              (std::vector<int>{GADGET_CLICK, GADGET_DOUBLE_CLICK}));
+    EXPECT_EQ(gadget_types(input_at(120, 50, "click 3"), 20), std::vector<int>{GADGET_RIGHT_CLICK});
+    EXPECT_EQ(gadget_types(input_at(70, 40, "click --repeat 2 --delay 60 3"), 20),
+              (std::vector<int>{GADGET_RIGHT_CLICK, GADGET_RIGHT_DOUBLE_CLICK}))
+        << "the release that ends a right double click is no right click";
+    EXPECT_EQ(gadget_types(input_at(140, 20, "click 3"), 20), std::vector<int>{GADGET_RIGHT_CLICK})
+        << "and the next right click counts again";
 }
 
 } // namespace
