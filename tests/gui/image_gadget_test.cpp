@@ -1,5 +1,5 @@
 // Image gadgets on the window's background picture: sizes, pixels read back from the screen
-// (opaque badges, per-pixel alpha blended over the skin), and clicks by real X input.
+// (opaque badges, per-pixel alpha blended over the skin), and clicks and drags by real X input.
 #include <gtest/gtest.h>
 
 #include "graphics/images.h"
@@ -163,6 +163,32 @@ TEST_F(ImageGadgetTest, APressAndReleaseIsOneClick) {
     ASSERT_FALSE(only(events, EV_GADGET).empty());
     EXPECT_EQ(only(events, EV_GADGET)[0].window, 0);
     EXPECT_EQ(GetCapture(), nullptr) << "the release gives the capture back";
+}
+
+// Each drag starts at its own point, so that no press makes a double click with the one before.
+TEST_F(ImageGadgetTest, ADragStartsOnceTheMouseMovesBeyondTheSystemsLimits) {
+    HWND gadget = badge_gadget(2);
+    struct Drag {
+        const char* direction;
+        POINT from, step;
+        int limit;
+    };
+    const Drag drags[] = {
+        {"horizontal", {BADGE.left + 20, BADGE.top + 25}, {1, 0}, GetSystemMetrics(SM_CXDRAG)},
+        {"vertical", {BADGE.left + 90, BADGE.top + 5}, {0, 1}, GetSystemMetrics(SM_CYDRAG)},
+    };
+    for (const Drag& d : drags) {
+        auto to = [&](int distance) { return POINT{d.from.x + d.step.x * distance, d.from.y + d.step.y * distance}; };
+        EXPECT_EQ(gadget_types(input_at(d.from.x, d.from.y, "mousedown 1"), 20), std::vector<int>{GADGET_CLICK})
+            << d.direction << ": the press is the click";
+        EXPECT_EQ(GetCapture(), gadget) << d.direction;
+        POINT at_limit = to(d.limit), beyond = to(d.limit + 1), further = to(d.limit + 8);
+        EXPECT_TRUE(gadget_types(input_at(at_limit.x, at_limit.y, ""), 20).empty()) << d.direction << ": the limit is inside";
+        EXPECT_EQ(gadget_types(input_at(beyond.x, beyond.y, ""), 20), std::vector<int>{GADGET_DRAG_START}) << d.direction;
+        EXPECT_EQ(GetCapture(), nullptr) << d.direction << ": a drag gives the capture back";
+        EXPECT_TRUE(gadget_types(input_at(further.x, further.y, "mouseup 1"), 20).empty())
+            << d.direction << ": once per press";
+    }
 }
 
 TEST_F(ImageGadgetTest, DoubleClicksAndRightClicksHaveTheirOwnTypes) {
