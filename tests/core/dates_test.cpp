@@ -33,32 +33,30 @@ TEST(FormatDateTest, TheReadOutMaskShowsMinutesAndSecondsOfTheHour) {
     for (const auto& row : rows) EXPECT_EQ(formatted("%ii:%ss", row.seconds), row.text) << row.seconds << " seconds";
 }
 
-TEST(FormatDateTest, EveryTokenWritesItsPartInUtc) {
-    EXPECT_EQ(formatted("%yyyy-%mm-%dd %hh:%ii:%ss %yy", 1234567890), "2009-02-13 23:31:30 09");
-    EXPECT_EQ(formatted("%yyyy-%mm-%dd %hh:%ii:%ss", INT32_MAX), "2038-01-19 03:14:07") << "the last date a value holds";
-    EXPECT_EQ(formatted("%dd.%mm.%yyyy", 0), "01.01.1970");
-}
-
-TEST(FormatDateTest, TokensMatchInAnyLetterCase) {
-    EXPECT_EQ(formatted("%YYYY %Yy %MM %dD %HH %Ii %sS", 1234567890), "2009 09 02 13 23 31 30");
-}
-
-TEST(FormatDateTest, APercentThatStartsNoTokenIsText) {
-    EXPECT_EQ(formatted("%%ii", 60), "%01") << "the first % stays, the second starts the token";
-    EXPECT_EQ(formatted("%q%", 0), "%q%") << "unknown letter and a trailing %";
-    EXPECT_EQ(formatted("%y", 0), "%y") << "one y is no token";
-    EXPECT_EQ(formatted("%yyyyy", 0), "1970y") << "the four-letter token is tried first";
-    EXPECT_EQ(formatted("100% %", 0), "100% %");
-}
-
-TEST(FormatDateTest, EveryPartOfADateBelowZeroIsZero) {
-    EXPECT_EQ(formatted("%yyyy %yy %mm %dd %hh %ii %ss", -1), "0000 00 00 00 00 00 00");
-    EXPECT_EQ(formatted("%ii:%ss", INT32_MIN), "00:00");
-}
-
-TEST(FormatDateTest, ANullOrEmptyMaskGivesTheEmptyString) {
-    EXPECT_EQ(formatted(nullptr, 100), "");
-    EXPECT_EQ(formatted("", 100), "");
+// Each row would catch a token written wrongly, matched too strictly or too loosely, or a date
+// below zero read as a date before 1970.
+TEST(FormatDateTest, TokensInUtcAnyLetterCaseOtherTextKeptAndNegativesZero) {
+    const struct {
+        const char* mask;
+        int32_t value;
+        const char* text;
+    } rows[] = {
+        {"%yyyy-%mm-%dd %hh:%ii:%ss %yy", 1234567890, "2009-02-13 23:31:30 09"},
+        {"%yyyy-%mm-%dd %hh:%ii:%ss", INT32_MAX, "2038-01-19 03:14:07"},
+        {"%dd.%mm.%yyyy", 0, "01.01.1970"},
+        {"%YYYY %Yy %MM %dD %HH %Ii %sS", 1234567890, "2009 09 02 13 23 31 30"},
+        {"%%ii", 60, "%01"},            // the first % stays, the second starts the token
+        {"%q%", 0, "%q%"},              // an unknown letter and a trailing %
+        {"%y", 0, "%y"},                // one y is no token
+        {"%yyyyy", 0, "1970y"},         // the four-letter token is tried first
+        {"100% %", 0, "100% %"},
+        {"%yyyy %yy %mm %dd %hh %ii %ss", -1, "0000 00 00 00 00 00 00"},
+        {"%ii:%ss", INT32_MIN, "00:00"},
+        {nullptr, 100, ""},
+        {"", 100, ""},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(formatted(row.mask, row.value), row.text) << (row.mask ? row.mask : "(null)") << " " << row.value;
 }
 
 TEST(FormatDateTest, LongResultsGrowTheReservationAndStayContiguous) {

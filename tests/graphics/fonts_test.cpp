@@ -1,4 +1,4 @@
-// Fonts by face and size: the height rule at the display's resolution, the flags, reuse.
+// Fonts by face and size: the height rule at the display's resolution, reuse of a number.
 #include <gtest/gtest.h>
 
 #include "core/objects.h"
@@ -38,29 +38,6 @@ TEST_F(FontTest, TheReadOutFontAsksForNinePointsOfCharacterHeight) {
     EXPECT_EQ(font.lfItalic, 0);
     EXPECT_EQ(font.lfCharSet, DEFAULT_CHARSET);
     EXPECT_EQ(font.lfQuality, DEFAULT_QUALITY);
-}
-
-TEST_F(FontTest, FlagsChooseWeightStyleAndQuality) {
-    const struct {
-        int flags;
-        LONG weight;
-        BYTE italic, underline, strike_out, quality;
-    } rows[] = {
-        {0, FW_NORMAL, 0, 0, 0, DEFAULT_QUALITY},
-        {FONT_BOLD | FONT_ITALIC, FW_BOLD, 1, 0, 0, DEFAULT_QUALITY},
-        {FONT_UNDERLINE, FW_NORMAL, 0, 1, 0, DEFAULT_QUALITY},
-        {FONT_STRIKEOUT, FW_NORMAL, 0, 0, 1, DEFAULT_QUALITY},
-        {FONT_HIGH_QUALITY, FW_NORMAL, 0, 0, 0, PROOF_QUALITY},
-    };
-    for (const auto& row : rows) {
-        ASSERT_NE(load_font(5, "Arial", 12, row.flags), 0);
-        LOGFONTA font = description_of(font_handle(5));
-        EXPECT_EQ(font.lfWeight, row.weight) << "flags " << row.flags;
-        EXPECT_EQ(font.lfItalic, row.italic) << "flags " << row.flags;
-        EXPECT_EQ(font.lfUnderline, row.underline) << "flags " << row.flags;
-        EXPECT_EQ(font.lfStrikeOut, row.strike_out) << "flags " << row.flags;
-        EXPECT_EQ(font.lfQuality, row.quality) << "flags " << row.flags;
-    }
 }
 
 TEST_F(FontTest, LoadingIntoANumberFreesTheFontItHeld) {

@@ -67,20 +67,6 @@ TEST(ColourTest, ComponentsLieRedLowestAndAreTakenModulo256) {
     EXPECT_EQ(rgb(256 + 1, -1, 0), 0x0000FF01u) << "no component spills into its neighbour";
 }
 
-TEST(ColourTest, BlendingModesPremultiplyTheAppliedComponents) {
-    EXPECT_TRUE(premultiplies(DRAW_ALPHA_BLEND | DRAW_TRANSPARENT));
-    EXPECT_TRUE(premultiplies(DRAW_ALPHA_CLIP));
-    EXPECT_FALSE(premultiplies(DRAW_ALPHA_BLEND | DRAW_XOR));
-    EXPECT_FALSE(premultiplies(DRAW_ALPHA_CHANNEL));
-    ColourComponents c = apply_colour(rgba(10, 20, 30, 4), true);
-    EXPECT_EQ(c.red, 40);
-    EXPECT_EQ(c.green, 80);
-    EXPECT_EQ(c.blue, 120);
-    EXPECT_EQ(c.alpha, 4);
-    EXPECT_EQ(c.inverse_alpha, 251);
-    EXPECT_EQ(apply_colour(rgba(10, 20, 30, 4), false).red, 10);
-}
-
 // One pixel plotted in each mode, from a known pixel, on both depths.
 TEST(PlotRuleTest, EveryModeOnBothDepths) {
     const struct {
@@ -112,15 +98,6 @@ TEST(PlotRuleTest, EveryModeOnBothDepths) {
         c24.box(row.mode, row.colour, 0, 0, 1, 1);
         EXPECT_EQ(c24.at(0, 0), row.after_24) << "24 bits: " << row.rule;
     }
-}
-
-TEST(PlotRuleTest, ReadPointShowsAlphaOnlyOn32BitsInTheAlphaModes) {
-    const uint8_t pixel[4] = {0x30, 0x20, 0x10, 0x80};
-    EXPECT_EQ(read_point_routine(DRAW_DEFAULT, 32)(pixel), 0x00302010u);
-    EXPECT_EQ(read_point_routine(DRAW_XOR, 32)(pixel), 0x00302010u);
-    for (int mode : {DRAW_ALPHA_CHANNEL, DRAW_ALPHA_BLEND, DRAW_ALPHA_CLIP, DRAW_CUSTOM})
-        EXPECT_EQ(read_point_routine(mode, 32)(pixel), 0x80302010u) << "mode " << mode;
-    EXPECT_EQ(read_point_routine(DRAW_ALPHA_BLEND, 24)(pixel), 0x00302010u);
 }
 
 // Which pixels of an 8 x 6 output a box covers, drawn white over black, checked everywhere.
@@ -223,6 +200,7 @@ TEST(MaskBlendTest, EveryRuleOnBothDepths) {
         {"alpha blend, half coverage over opaque black", {DRAW_ALPHA_BLEND | DRAW_TRANSPARENT, false, WHITE, 0}, 384, {0, 0, 0, 255}, {128, 128, 128, 255}, {128, 128, 128, 0}},
         {"opaque alpha blend: no coverage shows the back colour", {DRAW_ALPHA_BLEND, true, WHITE, rgba(10, 20, 30, 255)}, 0, {0, 0, 0, 0}, {30, 20, 10, 255}, {30, 20, 10, 0}},
         {"opaque alpha blend: full coverage shows the front colour", {DRAW_ALPHA_BLEND, true, rgba(1, 2, 3, 255), OPAQUE_BLACK}, 765, {9, 9, 9, 0}, {3, 2, 1, 255}, {3, 2, 1, 0}},
+        {"opaque alpha blend: full coverage is the front colour alone, no byte overflows", {DRAW_ALPHA_BLEND, true, WHITE, rgba(255, 0, 0, 255)}, 765, {9, 9, 9, 0}, {255, 255, 255, 255}, {255, 255, 255, 0}},
         {"opaque alpha blend over a transparent back colour is the text alone", {DRAW_ALPHA_BLEND, true, WHITE, 0}, 0, {9, 9, 9, 50}, {9, 9, 9, 50}, {9, 9, 9, 0}},
         {"default, transparent: coverage over the pixel", {DRAW_TRANSPARENT, false, WHITE, 0}, 153, {0, 0, 0, 33}, {51, 51, 51, 33}, {51, 51, 51, 0}},
         {"default, opaque: coverage over the back colour", {DRAW_DEFAULT, true, WHITE, rgb(0, 0, 255)}, 0, {7, 7, 7, 33}, {255, 0, 0, 33}, {255, 0, 0, 0}},
@@ -270,13 +248,6 @@ TEST(MaskBlendTest, OnlyThePartOnTheOutputIsBlendedAndTheMaskIsNotReadPastItsSiz
 }
 
 // Whole-pixel services of the alpha support, on blue, green, red, alpha quadruples.
-TEST(AlphaPixelsTest, PremultiplyingShiftsByEightBitsAndLeavesOpaquePixels) {
-    uint8_t pixels[] = {255, 128, 2, 128, 10, 20, 30, 255, 255, 255, 255, 0};
-    premultiply_pixels(pixels, 3);
-    const uint8_t expected[] = {127, 64, 1, 128, 10, 20, 30, 255, 0, 0, 0, 0};
-    EXPECT_TRUE(std::equal(pixels, pixels + 12, expected));
-}
-
 TEST(AlphaPixelsTest, GreyCopiesPullLuminanceTowardsTheMiddleAndWeightItByAlpha) {
     const struct {
         Bytes before;

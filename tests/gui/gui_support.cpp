@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <cstdio>
 #include <thread>
 
 namespace gui_test {
@@ -18,7 +17,6 @@ constexpr uint32_t CONVERTER_WINDOW_FLAGS = 0x90000001;  // popup, invisible, ce
 
 std::vector<HWND> transparent_controls;
 WNDPROC procedure_behind_background;
-BackgroundPainter background_painter;
 
 bool is_transparent(HWND control) {
     for (HWND c : transparent_controls)
@@ -30,7 +28,7 @@ LRESULT CALLBACK background_procedure(HWND window, UINT message, WPARAM wparam, 
     if (message == WM_ERASEBKGND) {
         RECT client;
         GetClientRect(window, &client);
-        background_painter(reinterpret_cast<HDC>(wparam), client);
+        paint_stripes(reinterpret_cast<HDC>(wparam), client);
         return 1;
     }
     if (message == WM_CTLCOLORSTATIC && is_transparent(reinterpret_cast<HWND>(lparam))) {
@@ -141,33 +139,6 @@ Pixels client_pixels(HWND window) {
     return client_pixels(window, client);
 }
 
-bool save_screen(const char* path) {
-    RECT screen{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-    bool saved = false;
-    read_screen(screen, [&](const uint32_t* bits, int width, int height) {
-        int row_bytes = (width * 3 + 3) & ~3;
-        BITMAPFILEHEADER file{0x4D42, 0, 0, 0, sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER)};
-        BITMAPINFOHEADER header{sizeof header, width, height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
-        file.bfSize = file.bfOffBits + static_cast<DWORD>(row_bytes * height);
-        FILE* out = std::fopen(path, "wb");
-        if (!out) return;
-        std::fwrite(&file, sizeof file, 1, out);
-        std::fwrite(&header, sizeof header, 1, out);
-        std::vector<unsigned char> row(static_cast<size_t>(row_bytes));
-        for (int y = height - 1; y >= 0; --y) {  // bottom-up
-            for (int x = 0; x < width; ++x) {
-                uint32_t bgr = bits[y * width + x];
-                row[x * 3] = bgr & 0xFF;
-                row[x * 3 + 1] = (bgr >> 8) & 0xFF;
-                row[x * 3 + 2] = (bgr >> 16) & 0xFF;
-            }
-            std::fwrite(row.data(), row.size(), 1, out);
-        }
-        saved = std::fclose(out) == 0;
-    });
-    return saved;
-}
-
 COLORREF background_at(int x, int) { return (x / 3) % 2 ? RGB(50, 51, 43) : RGB(40, 90, 170); }
 
 Split split(const Pixels& pixels, const RECT& area, COLORREF colour) {
@@ -196,17 +167,7 @@ void paint_stripes(HDC dc, const RECT& client) {
     for (int x = 0; x < client.right; x += 3) fill(dc, RECT{x, 0, x + 3, client.bottom}, background_at(x, 0));
 }
 
-void paint_skin(HDC dc, const RECT& client) {
-    fill(dc, client, RGB(50, 51, 43));
-    for (int y = 31; y < 66; ++y)  // the tab, light blue at the top to dark blue at the bottom
-        fill(dc, RECT{190, y, 694, y + 1}, RGB(90 - (y - 31), 150 - 2 * (y - 31), 230 - 2 * (y - 31)));
-    fill(dc, RECT{8, 67, 692, 415}, RGB(119, 118, 104));
-    fill(dc, RECT{9, 68, 691, 414}, RGB(30, 30, 25));
-    fill(dc, RECT{10, 69, 690, 413}, RGB(236, 233, 216));
-}
-
-void paint_background(HWND window, BackgroundPainter painter) {
-    background_painter = painter;
+void paint_background(HWND window) {
     procedure_behind_background = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(background_procedure)));
     RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
@@ -214,9 +175,9 @@ void paint_background(HWND window, BackgroundPainter painter) {
 
 void make_transparent(HWND control) { transparent_controls.push_back(control); }
 
-TestWindow::TestWindow(BackgroundPainter painter) {
+TestWindow::TestWindow() {
     handle_ = static_cast<HWND>(rt::open_window(0, 0, 0, 700, 440, "\xCE\xEA\xED\xEE", CONVERTER_WINDOW_FLAGS));
-    paint_background(handle_, painter);
+    paint_background(handle_);
     rt::hide_window(0, 0);
     SetForegroundWindow(handle_);
     read_events();

@@ -41,8 +41,6 @@ struct Pixels {
 // The pixels of a client rectangle of a window, after letting pending paints run.
 Pixels client_pixels(HWND window, const RECT& client_area);
 Pixels client_pixels(HWND window);
-// Saves the whole screen as a 24-bit BMP file.
-bool save_screen(const char* path);
 
 // The background the tests paint behind their gadgets: vertical stripes, 3 pixels of each colour.
 COLORREF background_at(int x, int y);
@@ -53,20 +51,17 @@ struct Split {
 };
 Split split(const Pixels& pixels, const RECT& area, COLORREF colour);
 void paint_stripes(HDC dc, const RECT& client);
-// A likeness of the converter's skin: dark ground, the blue tab, the cream panel.
-void paint_skin(HDC dc, const RECT& client);
 // Puts a procedure in front of the window that paints its background on WM_ERASEBKGND and answers
 // WM_CTLCOLORSTATIC of the controls made transparent with the null brush in transparent mode, as
 // the window background image and the colour library do for the converter's labels.
-using BackgroundPainter = void (*)(HDC, const RECT&);
-void paint_background(HWND window, BackgroundPainter painter = paint_stripes);
+void paint_background(HWND window);
 void make_transparent(HWND control);
 
 // The window the tests build in: window 0 of the converter's size and style, centred and shown,
 // with the painted background. Closes every window number the test used when it ends.
 class TestWindow {
 public:
-    explicit TestWindow(BackgroundPainter painter = paint_stripes);
+    TestWindow();
     ~TestWindow();
     TestWindow(const TestWindow&) = delete;
     TestWindow& operator=(const TestWindow&) = delete;

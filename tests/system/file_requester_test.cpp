@@ -207,21 +207,6 @@ TEST_F(FileRequesterTest, ADefaultFileProposesItsNameInItsFolder) {
     }
 }
 
-TEST_F(FileRequesterTest, APatternPositionPreselectsItsEntry) {
-    std::vector<std::string> filters;
-    LRESULT selected = -1;
-    run_dialog(
-        "Requester-filters",
-        [](int at) { open_file_requester("Requester-filters", nullptr, "Video|*.avi;*.mpg|All|*.*", 1, at); },
-        [&](HWND dialog) {
-            filters = combo_entries(GetDlgItem(dialog, cmb1));
-            selected = SendMessageA(GetDlgItem(dialog, cmb1), CB_GETCURSEL, 0, 0);
-            return send_x_input("key Escape");
-        });
-    EXPECT_EQ(filters, (std::vector<std::string>{"Video", "All"})) << "two entries of label and pattern";
-    EXPECT_EQ(selected, 1) << "position 1 preselects All";
-}
-
 HWND plain_window(const char* title, bool visible) {
     HWND window = CreateWindowExA(0, "STATIC", title, WS_OVERLAPPEDWINDOW | (visible ? WS_VISIBLE : 0), 100, 100, 300,
                                   200, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
@@ -263,48 +248,6 @@ TEST_F(FileRequesterTest, TheThreadsOtherWindowsAcceptNoInputWhileTheDialogIsOpe
     for (HWND window : {other, hidden, disabled, owner}) DestroyWindow(window);
 }
 
-TEST_F(FileRequesterTest, EachThreadEnablesOnlyTheWindowsItDisabled) {
-    HWND mine = plain_window("Main thread window", true);
-    HWND kept_in_front = plain_window("Front window", true);
-    SetForegroundWindow(kept_in_front);
-    bool theirs_disabled = false, theirs_after_main = false, theirs_after_own = false;
-    bool mine_after_theirs = false;
-    HANDLE disabled_event = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    HANDLE main_done_event = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    std::thread other([&] {
-        HWND theirs = plain_window("Other thread window", true);
-        SetForegroundWindow(kept_in_front);  // a new window may have come to the front
-        disable_other_windows();
-        theirs_disabled = !IsWindowEnabled(theirs);
-        mine_after_theirs = IsWindowEnabled(mine) != 0;
-        SetEvent(disabled_event);
-        WaitForSingleObject(main_done_event, 10000);
-        theirs_after_main = IsWindowEnabled(theirs) != 0;
-        enable_other_windows();
-        theirs_after_own = IsWindowEnabled(theirs) != 0;
-        DestroyWindow(theirs);
-    });
-    WaitForSingleObject(disabled_event, 10000);
-    disable_other_windows();
-    bool mine_disabled = !IsWindowEnabled(mine);
-    enable_other_windows();
-    bool mine_enabled = IsWindowEnabled(mine) != 0;
-    SetEvent(main_done_event);
-    other.join();
-
-    EXPECT_TRUE(theirs_disabled) << "a visible window of the calling thread is disabled";
-    EXPECT_TRUE(mine_after_theirs) << "another thread's windows are not touched";
-    EXPECT_TRUE(mine_disabled);
-    EXPECT_TRUE(IsWindowEnabled(kept_in_front)) << "the foreground window is not disabled";
-    EXPECT_TRUE(mine_enabled);
-    EXPECT_FALSE(theirs_after_main) << "enabling leaves the entries of other threads";
-    EXPECT_TRUE(theirs_after_own) << "the thread that disabled a window enables it";
-    CloseHandle(disabled_event);
-    CloseHandle(main_done_event);
-    DestroyWindow(mine);
-    DestroyWindow(kept_in_front);
-}
-
 // The answer for several files is the folder, a backslash and the first name, even when that
 // passes 260 bytes although each part fits the platform.
 TEST_F(FileRequesterTest, SeveralChosenFilesGiveTheFolderABackslashAndTheFirstName) {
@@ -329,26 +272,6 @@ TEST_F(FileRequesterTest, SeveralChosenFilesGiveTheFolderABackslashAndTheFirstNa
             [&](HWND) { return type_and_press_return("\"" + row.first + "\" \"" + row.second + "\""); });
         EXPECT_EQ(chosen, row.folder + "\\" + row.first) << "the reservation grows to hold the whole answer";
     }
-}
-
-TEST_F(FileRequesterTest, TheSaveFlagAsksWithTheSaveDialog) {
-    std::string open_button, save_button;
-    auto read_button = [](std::string& text) {
-        return [&text](HWND dialog) {
-            text = window_text(GetDlgItem(dialog, IDOK));
-            return send_x_input("key Escape");
-        };
-    };
-    run_dialog("Requester-open", [](int at) { open_file_requester("Requester-open", nullptr, "", 0, 0, 0, at); },
-               read_button(open_button));
-    std::string chosen = run_dialog(
-        "Requester-save", [](int at) { open_file_requester("Requester-save", nullptr, "", 0, 0, 1, at); },
-        [&](HWND dialog) {
-            save_button = window_text(GetDlgItem(dialog, IDOK));
-            return type_and_press_return("C:\\Video\\saved.avi");
-        });
-    EXPECT_NE(open_button, save_button) << "the save dialog's button differs from the open dialog's";
-    EXPECT_EQ(chosen, "C:\\Video\\saved.avi");
 }
 
 TEST_F(FileRequesterTest, ANoMemoryCallReturnsTheEmptyStringWithoutADialog) {
