@@ -19,6 +19,7 @@
 #include <cstdlib>
 #include <functional>
 #include <map>
+#include <numeric>
 #include <string>
 #include <vector>
 
@@ -37,7 +38,7 @@ const char* const OPEN_FILE_TITLE = "\xCE\xF2\xEA\xF0\xFB\xF2\xFC \xF4\xE0\xE9\x
 const char* const START_TEXT = "\xCF\xF3\xF1\xEA";
 
 // Client points the tests click: the centres of the controls.
-const POINT CLOSE_LINK{684, 10}, BROWSE_BUTTON{397, 105}, START_BUTTON{630, 350};
+const POINT CLOSE_LINK{684, 10}, MINIMISE_LINK{664, 10}, BROWSE_BUTTON{397, 105}, START_BUTTON{630, 350};
 const POINT FLV_LINK{262, 48}, AVI_LINK{312, 48}, MPG_LINK{362, 48}, SWF_LINK{412, 48};
 const RECT BADGE{20, 11, 150, 61};
 const RECT READ_OUT{520, 42, 670, 57};
@@ -315,13 +316,13 @@ ReadOut read_out_of(const Pixels& shown, const Pixels& skin) {
     return read_out;
 }
 
-// The read-out as the converter shows it for the counts 0 to last_count: drawn by the converter's
-// own start-up and drawing code in a window of this process, read back from the screen, and
-// closed again before any converter starts.
-std::vector<Pixels> read_outs_for_counts(int last_count) {
+// The read-out as the converter shows it for each count: drawn by the converter's own start-up and
+// drawing code in a window of this process, read back from the screen, and closed again before any
+// converter starts.
+std::vector<Pixels> read_outs_for(const std::vector<int>& counts) {
     std::vector<Pixels> read_outs;
     if (!converter::build_main_window()) return read_outs;
-    for (int count = 0; count <= last_count; ++count) {
+    for (int count : counts) {
         converter::draw_elapsed_time(count);
         read_outs.push_back(gui_test::client_pixels(rt::window_handle(converter::MAIN_WINDOW), READ_OUT));
     }
@@ -372,6 +373,16 @@ TEST(ConverterTest, FirstDisplayIsTheCompleteSkinnedWindowInTheScreensCentre) {
     EXPECT_LE(read_out.right_end, 150);
 }
 
+// Minutes and seconds of the hour: a full hour reads 00:00 again, and no two of the others agree.
+TEST(ConverterTest, TheReadOutShowsMinutesAndSecondsOfTheHour) {
+    const std::vector<Pixels> shown = read_outs_for({0, 75, 3599, 3600});
+    ASSERT_EQ(shown.size(), 4u);
+    EXPECT_EQ(shown[3], shown[0]) << "3600 s";
+    EXPECT_FALSE(shown[1] == shown[0]) << "75 s";
+    EXPECT_FALSE(shown[2] == shown[0]) << "3599 s";
+    EXPECT_FALSE(shown[2] == shown[1]) << "3599 s against 75 s";
+}
+
 TEST(ConverterTest, FormatLabelsShowTheirBadges) {
     Converter converter;
     const std::pair<POINT, const char*> choices[] = {
@@ -408,6 +419,9 @@ TEST(ConverterTest, ChosenFileIsRenamedAndEachJobRunsTheToolOnItWhileTheReadOutT
     Sleep(300);
     EXPECT_FALSE(IsWindowVisible(converter.busy_bar()));
     EXPECT_TRUE(IsWindowVisible(converter.idle_bar()));
+    const Pixels after_job = converter.pixels(READ_OUT);
+    Sleep(2500);
+    EXPECT_EQ(converter.pixels(READ_OUT), after_job) << "the read-out's timer stops when the job ends";
 
     ASSERT_EQ(converter.tool_calls().size(), 1u);
     EXPECT_EQ(converter.tool_calls()[0], "\"FFmpeg\" -i " + clean + " -y  -sameq  my_clip.avi.mpg");
@@ -441,6 +455,18 @@ TEST(ConverterTest, EverySpaceBecomesAnUnderscoreAndACancelledDialogForgetsTheCh
     converter.run_job();
     ASSERT_EQ(converter.tool_calls().size(), 1u);
     EXPECT_EQ(converter.tool_calls()[0], "\"FFmpeg\" -i  -y  -sameq  .flv");
+}
+
+// Only the file is renamed: a space in a folder's name makes the rename fail, and the field still
+// shows the underscored path that the job will be given.
+TEST(ConverterTest, ASourceInAFolderWithASpaceKeepsItsNameAndTheFieldShowsTheUnderscoredPath) {
+    Converter converter;
+    const std::string folder = converter.sources() + "\\my clips";
+    CreateDirectoryA(folder.c_str(), nullptr);
+    write_file(folder + "\\clip.avi", "in a spaced folder");
+    converter.choose(folder + "\\clip.avi");
+    EXPECT_EQ(text_of(converter.source_field()), converter.sources() + "\\my_clips\\clip.avi");
+    EXPECT_EQ(read_file(folder + "\\clip.avi"), "in a spaced folder");
 }
 
 TEST(ConverterTest, AChoiceWhoseCleanNameIsAnotherFileIsDroppedAndBothFilesStay) {
@@ -510,7 +536,9 @@ TEST(ConverterTest, LongCyrillicDottedAndDashedNamesAreRenamedAndPassedOnWhole) 
 // drag loop of the window, held for 5 s with the mouse moving, and the open-file dialog, held
 // open for 5 s. Afterwards the read-out, read back exactly, shows the seconds since the press.
 TEST(ConverterTest, TheReadOutKeepsTimeWhileTheWindowIsDraggedOrTheDialogIsOpen) {
-    const std::vector<Pixels> read_outs = read_outs_for_counts(30);
+    std::vector<int> counts(31);
+    std::iota(counts.begin(), counts.end(), 0);
+    const std::vector<Pixels> read_outs = read_outs_for(counts);
     ASSERT_EQ(read_outs.size(), 31u);
     Converter converter({true, 15});
     ASSERT_TRUE(send_x_input(gui_test::screen_point(converter.window(), START_BUTTON.x, START_BUTTON.y) + " click 1"));
@@ -575,6 +603,12 @@ TEST(ConverterTest, TheCloseLinkAndACloseRequestEndTheProgramWithCodeZero) {
         PostMessageA(converter.window(), WM_CLOSE, 0, 0);
         EXPECT_EQ(converter.exit_code(), 0u);
     }
+}
+
+TEST(ConverterTest, TheMinimiseLinkMinimisesTheWindow) {
+    Converter converter;
+    converter.click(MINIMISE_LINK);
+    EXPECT_TRUE(wait_until([&] { return IsIconic(converter.window()) != FALSE; }, 3000));
 }
 
 // Several jobs, each with another format, so that each tool writes an output of its own: the

@@ -1,6 +1,7 @@
-// The converter's window in this process, built by its own start-up code, through thousands of
-// read-out redraws, badge switches and a run of conversion jobs: GDI and USER objects and kernel
-// handles are counted before and after, and the private bytes must settle.
+// The converter's window in this process, built by its own start-up code: through thousands of
+// read-out redraws, badge switches and a run of conversion jobs, GDI and USER objects and kernel
+// handles are counted before and after, and the private bytes must settle; and what a job sends
+// to its busy bar.
 #include <gtest/gtest.h>
 
 #include "converter.h"
@@ -13,10 +14,13 @@
 
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include <algorithm>
 #include <cinttypes>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -82,26 +86,61 @@ TEST_F(ConverterLeakTest, AThousandBadgeSwitches) {
     });
 }
 
-// Jobs on worker threads as the start button starts them, with the stand-in tool in the current
-// directory; the main thread handles the controls' messages until each worker has ended.
+// A scratch folder as the current directory, with the stand-in tool in it, for jobs to run in.
+class JobFolder {
+public:
+    JobFolder() : folder_("leak-jobs") {
+        CopyFileA(("Z:" + std::string(STAND_IN_TOOL)).c_str(), folder_.file("FFmpeg.exe").c_str(), FALSE);
+        SetEnvironmentVariableA("STAND_IN_LOG", tool_log().c_str());
+        SetEnvironmentVariableA("FOLDER_OPEN_LOG", folder_.file("folders.log").c_str());
+        GetCurrentDirectoryA(MAX_PATH, previous_);
+        SetCurrentDirectoryA(folder_.path().c_str());
+    }
+    ~JobFolder() { SetCurrentDirectoryA(previous_); }
+    JobFolder(const JobFolder&) = delete;
+    JobFolder& operator=(const JobFolder&) = delete;
+    std::string tool_log() const { return folder_.file("tool.log"); }
+
+private:
+    ScratchFolder folder_;
+    char previous_[MAX_PATH] = "";
+};
+
+// A job on a worker thread as the start button starts it; the main thread handles the controls'
+// messages until the worker has ended.
+void run_job() {
+    HANDLE worker = rt::thread_handle_if_running(converter::start_conversion_job());
+    while (worker && MsgWaitForMultipleObjects(1, &worker, FALSE, INFINITE, QS_ALLINPUT) != WAIT_OBJECT_0) take_events();
+}
+
 TEST_F(ConverterLeakTest, ConversionJobs) {
-    ScratchFolder folder("leak-jobs");
-    ASSERT_TRUE(CopyFileA(("Z:" + std::string(STAND_IN_TOOL)).c_str(), folder.file("FFmpeg.exe").c_str(), FALSE));
-    SetEnvironmentVariableA("STAND_IN_LOG", folder.file("tool.log").c_str());
-    SetEnvironmentVariableA("FOLDER_OPEN_LOG", folder.file("folders.log").c_str());
-    char previous[MAX_PATH];
-    GetCurrentDirectoryA(MAX_PATH, previous);
-    ASSERT_TRUE(SetCurrentDirectoryA(folder.path().c_str()));
+    JobFolder folder;
     int jobs = 0;
     expect_steady("conversion jobs", 1, 4, 2, [&](int) {
-        int number = converter::start_conversion_job();
-        HANDLE worker = rt::thread_handle_if_running(number);
-        while (worker && MsgWaitForMultipleObjects(1, &worker, FALSE, INFINITE, QS_ALLINPUT) != WAIT_OBJECT_0) take_events();
+        run_job();
         ++jobs;
     });
-    SetCurrentDirectoryA(previous);
-    std::string log = read_file(folder.file("tool.log"));
+    std::string log = read_file(folder.tool_log());
     EXPECT_EQ(static_cast<int>(std::count(log.begin(), log.end(), '\n')), 2 * jobs) << "every job ran the tool";
+}
+
+// The marquee switches seen by the busy bar, in order: its animation is started and stopped.
+std::vector<WPARAM> marquee_switches;
+WNDPROC busy_bar_procedure = nullptr;
+
+LRESULT CALLBACK note_marquee_switch(HWND bar, UINT message, WPARAM on, LPARAM interval) {
+    if (message == PBM_SETMARQUEE) marquee_switches.push_back(on);
+    return CallWindowProcA(busy_bar_procedure, bar, message, on, interval);
+}
+
+TEST_F(ConverterLeakTest, AJobSwitchesTheBusyBarsMarqueeOnAndOff) {
+    JobFolder folder;
+    HWND bar = rt::gadget_handle(converter::BUSY_BAR);
+    busy_bar_procedure = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(bar, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(note_marquee_switch)));
+    run_job();
+    SetWindowLongPtrA(bar, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(busy_bar_procedure));
+    EXPECT_EQ(marquee_switches, (std::vector<WPARAM>{1, 0}));
 }
 
 } // namespace

@@ -96,20 +96,6 @@ TEST_F(ImageTest, DynamicImagesAreNamedByTheirRecord) {
     EXPECT_EQ(handle_of(77), nullptr) << "a number without an image";
 }
 
-TEST_F(ImageTest, EveryKindOfPngGivesItsPixelsTopRowFirst) {
-    for (const fixtures::PngPicture& picture : fixtures::every_png_kind()) {
-        SCOPED_TRACE(fixtures::png_name(picture));
-        ASSERT_NE(catch_bytes(1, fixtures::encode_png(picture)), 0);
-        SectionView view(handle_of(1));
-        ASSERT_EQ(view.depth(), fixtures::expected_png_depth(picture));
-        ASSERT_EQ(view.width(), picture.width);
-        ASSERT_EQ(view.height(), picture.height);
-        for (int y = 0; y < picture.height; ++y)
-            for (int x = 0; x < picture.width; ++x)
-                ASSERT_EQ(view.pixel(x, y), fixtures::expected_png_pixel(picture, x, y)) << x << "," << y;
-    }
-}
-
 TEST_F(ImageTest, ThePicturesOfTheSkinDecodeAsTwentyFourBitImages) {
     for (auto [width, height] : {std::pair{700, 440}, std::pair{130, 50}}) {
         fixtures::PngPicture picture{width, height, PNG_COLOR_TYPE_RGB, 8, false, false};
@@ -119,16 +105,6 @@ TEST_F(ImageTest, ThePicturesOfTheSkinDecodeAsTwentyFourBitImages) {
         EXPECT_EQ(view.pixel(0, 0), fixtures::expected_png_pixel(picture, 0, 0)) << "top-left is the PNG's first pixel";
         EXPECT_EQ(view.pixel(width - 1, height - 1), fixtures::expected_png_pixel(picture, width - 1, height - 1));
     }
-}
-
-TEST_F(ImageTest, APngWhoseImageDataEndsEarlyStillGivesAnImageWithZeroRowsBelow) {
-    fixtures::PngPicture picture{64, 64, PNG_COLOR_TYPE_RGB, 8, false, false};
-    Bytes png = fixtures::encode_png(picture, 0);
-    png.resize(png.size() * 8 / 10);
-    ASSERT_NE(catch_bytes(2, png), 0);
-    SectionView view(handle_of(2));
-    EXPECT_EQ(view.pixel(5, 0), fixtures::expected_png_pixel(picture, 5, 0));
-    EXPECT_EQ(view.pixel(5, 63), (Pixel{0, 0, 0, 255})) << "the last row was never decoded";
 }
 
 TEST_F(ImageTest, BmpsOfEveryBitCountBecomeImagesOfAtLeastTwentyFourBits) {
