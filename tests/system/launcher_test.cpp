@@ -2,10 +2,7 @@
 // the three pipes, one program's output fed into another, and the shell's folder action.
 #include <gtest/gtest.h>
 
-#include "core/strings.h"
-#include "core/threads.h"
 #include "support/process_resources.h"
-#include "system/file_names.h"
 #include "system/launcher.h"
 #include "system/scratch_folder.h"
 
@@ -259,55 +256,6 @@ TEST_F(ShellFallbackTest, AFolderOpensFromAThreadWithOrWithoutItsOwnComAndItsCom
         EXPECT_NE(read_file(log).find("\"" + target + "\"\n"), std::string::npos) << row.thread << ": " << read_file(log);
         EXPECT_EQ(afterwards, row.com_afterwards) << row.thread << ": the thread's COM as it was before the call";
     }
-}
-
-// The converter's job, by hand: a worker thread composes the tool's parameters in its own string
-// buffer, runs the tool "FFmpeg" from the current directory and waits, then opens that directory.
-struct Job {
-    const char* source;
-    const char* extension;
-    intptr_t tool_result;
-    intptr_t folder_result;
-};
-
-int conversion_job(intptr_t argument) {
-    Job& job = *reinterpret_cast<Job*>(argument);
-    StringBuffer& buffer = current_string_buffer();
-    int saved = buffer.position;
-    append_to_buffer("-i ");
-    append_to_buffer(job.source);
-    append_to_buffer(" -y  -sameq  ");
-    get_file_part(job.source, buffer.position);
-    append_to_buffer(".");
-    append_to_buffer(job.extension);
-    job.tool_result = run_program("FFmpeg", buffer.base + saved, nullptr, RUN_WAIT);
-    set_buffer_position(saved);
-    get_current_directory(saved);
-    job.folder_result = run_program(buffer.base + saved, "", nullptr, RUN_WAIT);
-    set_buffer_position(saved);
-    return 0;
-}
-
-TEST_F(ShellFallbackTest, AWorkerRunsTheToolWithTheConvertersParametersThenOpensTheFolder) {
-    ASSERT_TRUE(CopyFileA(child.c_str(), folder.file("FFmpeg.exe").c_str(), FALSE));
-    char previous[MAX_PATH];
-    GetCurrentDirectoryA(MAX_PATH, previous);
-    ASSERT_TRUE(SetCurrentDirectoryA(folder.path().c_str()));
-    const std::string source = "C:\\Users\\Public\\Videos\\my_holiday_clip.avi";
-    Job job{source.c_str(), "flv", -1, -1};
-
-    int number = create_thread(conversion_job, reinterpret_cast<intptr_t>(&job));
-    ASSERT_NE(number, 0);
-    if (HANDLE thread = thread_handle_if_running(number)) WaitForSingleObject(thread, INFINITE);
-    SetCurrentDirectoryA(previous);
-
-    EXPECT_EQ(job.tool_result, 1);
-    std::vector<std::string> record = child_record(folder.path());
-    ASSERT_EQ(record.size(), 3u);
-    EXPECT_EQ(record[0], "\"FFmpeg\" -i " + source + " -y  -sameq  my_holiday_clip.avi.flv");
-    EXPECT_EQ(record[1], folder.path()) << "the tool runs in the inherited current directory";
-    EXPECT_EQ(job.folder_result, 1);
-    EXPECT_NE(read_file(log).find("\"" + folder.path() + "\\\"\n"), std::string::npos) << read_file(log);
 }
 
 } // namespace
