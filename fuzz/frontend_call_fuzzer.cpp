@@ -3,18 +3,12 @@
 // quality flag outside quotes (reading its arguments again changes nothing); the program's name is
 // never part of the arguments.
 #include "call.h"
+#include "fuzzing.h"
 
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 
-namespace {
-
-void require(bool rule) {
-    if (!rule) std::abort();
-}
-
-} // namespace
+using fuzzing::require;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string line(reinterpret_cast<const char*>(data), size);

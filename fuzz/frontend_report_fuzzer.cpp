@@ -1,6 +1,7 @@
 // Fuzz target: the front-end's reading of the real tool's report on a source and of its progress
 // output, and the options and progress line made from them. What is read stays in range, the
 // options always end in the output name, and the progress line says a percent from 0 to 100.
+#include "fuzzing.h"
 #include "probe.h"
 #include "progress.h"
 #include "translation.h"
@@ -11,13 +12,7 @@
 #include <sstream>
 #include <string>
 
-namespace {
-
-void require(bool rule) {
-    if (!rule) std::abort();
-}
-
-} // namespace
+using fuzzing::require;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string text(reinterpret_cast<const char*>(data), size);

@@ -4,6 +4,8 @@
 // contract of every string-returning function.
 #pragma once
 
+#include "fuzzing.h"
+
 #include "core/memory.h"
 #include "core/strings.h"
 
@@ -14,11 +16,6 @@
 #include <string>
 
 namespace fuzzing {
-
-// Fails the run, so that libFuzzer keeps the input that broke a rule.
-inline void require(bool rule) {
-    if (!rule) std::abort();
-}
 
 inline void start_core() {
     static bool started = [] {

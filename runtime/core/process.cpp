@@ -1,5 +1,6 @@
-// The program's module and the shutdown gate. The gate's count is raised before the flag is read, and the flag is set before the
-// count is read (both sequentially consistent), so a call and shutdown never miss each other.
+// The program's module and the shutdown gate. The gate's count is raised before the flag is read,
+// and the flag is set before the count is read (both sequentially consistent), so a call and
+// shutdown never miss each other.
 #include "core/process.h"
 
 #include <atomic>
