@@ -12,16 +12,19 @@ build: bootstrap
 	  cmake --preset $$preset >/dev/null && cmake --build --preset $$preset || exit 1; \
 	done
 
-# The product is 32-bit: every program of the win32 build must be PE32 (it cannot run here).
+# The product is 32-bit: every program of the win32 build must be PE32.
 check-pe32: build
 	@for exe in $$(find build/win32 -name '*.exe' -not -path '*/CMakeFiles/*'); do \
 	  file "$$exe" | grep -q 'PE32 executable' || { echo "not a PE32 program: $$exe"; exit 1; }; \
 	done; echo "win32 build: all programs are PE32"
 
-# The fuzz targets run about a minute each (scripts/run-fuzzers builds them with clang).
+# The win32 tier runs the tests that can show a fault of 32 bits alone on the 32-bit build, under
+# an emulated 32-bit Wine. The fuzz targets run about a minute each (scripts/run-fuzzers builds them
+# with clang).
 test: check-pe32
 	ctest --preset native
 	ctest --preset win64
+	ctest --preset win32
 	scripts/run-fuzzers 60
 
 # Every kind of source into the four formats through the front-end and the bridge (several
