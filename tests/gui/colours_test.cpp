@@ -17,10 +17,8 @@ namespace {
 using namespace rt;
 using namespace gui_test;
 
-constexpr COLORREF GREY = RGB(128, 128, 128), RED = RGB(200, 30, 30), BLUE = RGB(20, 40, 220);
-constexpr COLORREF YELLOW = RGB(230, 220, 20), UNSET = RGB(1, 2, 3);  // UNSET: in the DC before asking
+constexpr COLORREF GREY = RGB(128, 128, 128), RED = RGB(200, 30, 30), BLUE = RGB(20, 40, 220), YELLOW = RGB(230, 220, 20);
 
-HBRUSH null_brush() { return static_cast<HBRUSH>(GetStockObject(NULL_BRUSH)); }
 bool is_brush(HBRUSH brush) { return GetObjectType(brush) == static_cast<DWORD>(OBJ_BRUSH); }
 LONG_PTR procedure_of(HWND window) { return GetWindowLongPtrA(window, GWLP_WNDPROC); }
 COLORREF brush_colour(HBRUSH brush) {
@@ -29,103 +27,82 @@ COLORREF brush_colour(HBRUSH brush) {
     return description.lbColor;
 }
 
-// What a window answers a control's colour message with, and what it set in the control's DC.
-struct ColourAnswer {
-    HBRUSH brush;
-    COLORREF text, back;
-    int mode;
-};
-ColourAnswer ask_window(HWND window, HWND control, UINT message = WM_CTLCOLORSTATIC, int mode_before = OPAQUE) {
-    HDC dc = GetDC(control);
-    SetTextColor(dc, UNSET);
-    SetBkColor(dc, UNSET);
-    SetBkMode(dc, mode_before);
-    auto brush = reinterpret_cast<HBRUSH>(SendMessageA(window, message, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(control)));
-    ColourAnswer answer{brush, GetTextColor(dc), GetBkColor(dc), GetBkMode(dc)};
-    ReleaseDC(control, dc);
-    return answer;
-}
-
 // A standard control of any class made a gadget, the way the gadget kinds make theirs.
-HWND control_gadget(intptr_t number, const char* class_name, DWORD style, const RECT& area = {10, 300, 100, 330}) {
+HWND control_gadget(intptr_t number, const char* class_name, DWORD style = 0, const RECT& area = {10, 300, 160, 400}) {
     static const GadgetOps ops = gadget_ops(0);
     HWND control;
-    GadgetRecord* record = create_gadget(
-        number, {0, class_name, "x", WS_CHILD | WS_VISIBLE | style, area.left, area.top, area.right - area.left, area.bottom - area.top},
-        &control);
+    GadgetRecord* record = create_gadget(number, {0, class_name, "x", WS_CHILD | WS_VISIBLE | style, area.left, area.top,
+                                                  area.right - area.left, area.bottom - area.top}, &control);
     register_gadget(number, record, control, &ops);
     return control;
 }
 
 class ColourTest : public testing::Test {
 protected:
-    HWND window() const { return window_.handle(); }
-    ColourAnswer ask(HWND control, UINT message = WM_CTLCOLORSTATIC, int mode_before = OPAQUE) {
-        return ask_window(window(), control, message, mode_before);
-    }
+    ColourAnswer ask(HWND control, UINT message = WM_CTLCOLORSTATIC) { return ask_colours(window_.handle(), control, message); }
     TestWindow window_;
 };
 
-// The converter's labels: their own text colour on the skin; a static's old rectangle is painted over.
+// The converter's labels show their own text colour on the skin, and nothing else; a static's
+// own rectangle, painted before it was coloured, is painted over.
 TEST_F(ColourTest, ATransparentControlShowsTheWindowsBackgroundAndItsTextOnly) {
     constexpr RECT LABEL{250, 42, 275, 54}, STATIC{100, 100, 180, 116};
     hyperlink_gadget(12, LABEL.left, LABEL.top, 25, 12, "FLV", 0xFFFFFF);
-    set_gadget_colour(12, FRONT_COLOUR, RGB(162, 162, 162));
+    set_gadget_colour(12, FRONT_COLOUR, GREY);
     colour_gadget(12, RGB(195, 195, 195), COLOUR_TRANSPARENT);
     control_gadget(21, "Static", SS_NOTIFY, STATIC);
-    EXPECT_GT(split(client_pixels(window(), STATIC), STATIC, GetSysColor(COLOR_BTNFACE)).coloured, 0) << "uncoloured";
+    ASSERT_GT(split(client_pixels(window_.handle(), STATIC), STATIC, GetSysColor(COLOR_BTNFACE)).coloured, 0);
     colour_gadget(21, GREY, COLOUR_TRANSPARENT);
-    for (const auto& [area, colour] : {std::pair{LABEL, RGB(162, 162, 162)}, std::pair{STATIC, GREY}}) {
-        Split through = split(client_pixels(window(), area), area, colour);
-        EXPECT_GT(through.coloured, 5) << "the text in its front colour";
-        EXPECT_GT(through.background, 100) << "the window's background around it";
-        EXPECT_EQ(through.other, 0) << "and nothing else";
+    for (const RECT& area : {LABEL, STATIC}) {
+        Split through = split(client_pixels(window_.handle(), area), area, GREY);
+        EXPECT_GT(through.coloured, 5) << area.left << ": the text in its front colour";
+        EXPECT_GT(through.background, 100) << area.left << ": the window's background around it";
+        EXPECT_EQ(through.other, 0) << area.left << ": and nothing else";
     }
-    ColourAnswer answer = ask(gadget_handle(21));
-    EXPECT_EQ(answer.brush, null_brush());
-    EXPECT_EQ(answer.back, UNSET) << "a transparent back colour sets none";
+    EXPECT_EQ(ask(gadget_handle(21)).back, UNSET) << "a transparent back colour sets none";
 }
 
-// The climb goes through containers up to the first runtime window, never to its owner; a window
-// already subclassed is not subclassed again; the window's own layers still answer behind.
+// Up through containers to the first runtime window, not to its owner; once; the layers behind
+// still answer.
 TEST_F(ColourTest, TheColourProcedureGoesOnceInFrontOfEachParentUpToTheRuntimeWindow) {
     HWND owner = CreateWindowExA(0, "Static", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
     HWND second = static_cast<HWND>(open_window(1, 10, 10, 300, 200, "second", 0, owner));
-    HWND container = CreateWindowExA(0, "Static", "", WS_CHILD | WS_VISIBLE, 10, 10, 200, 100, second, nullptr, nullptr, nullptr);
-    use_gadget_list(container);
-    const LONG_PTR owner_own = procedure_of(owner), second_own = procedure_of(second), container_own = procedure_of(container);
-    HWND inner = control_gadget(5, "Static", 0), plain = control_gadget(6, "Static", 0);
+    HWND box = CreateWindowExA(0, "Static", "", WS_CHILD | WS_VISIBLE, 10, 10, 200, 100, second, nullptr, nullptr, nullptr);
+    use_gadget_list(box);
+    const LONG_PTR owner_own = procedure_of(owner), second_own = procedure_of(second), box_own = procedure_of(box);
+    HWND inner = control_gadget(5, "Static"), plain = control_gadget(6, "Static");
     colour_gadget(5, GREY, COLOUR_TRANSPARENT);
-    EXPECT_NE(procedure_of(container), container_own);
+    EXPECT_NE(procedure_of(box), box_own);
     EXPECT_NE(procedure_of(second), second_own);
     EXPECT_EQ(procedure_of(owner), owner_own) << "the runtime window's owner is no parent";
-    LONG_PTR coloured = procedure_of(container);
+    const LONG_PTR coloured = procedure_of(box);
     colour_gadget(6, GREY, BLUE);
-    EXPECT_EQ(procedure_of(container), coloured) << "subclassed once";
-    EXPECT_EQ(ask_window(container, inner).brush, null_brush());
-    EXPECT_EQ(brush_colour(ask_window(container, plain).brush), BLUE);
+    EXPECT_EQ(procedure_of(box), coloured) << "subclassed once";
+    EXPECT_EQ(ask_colours(box, inner).brush, GetStockObject(NULL_BRUSH));
+    EXPECT_EQ(brush_colour(ask_colours(box, plain).brush), BLUE);
     close_window(1);
     DestroyWindow(owner);
-    use_gadget_list(window());
-    SendMessageA(window(), WM_CLOSE, 0, 0);
+    use_gadget_list(window_.handle());
+    SendMessageA(window_.handle(), WM_CLOSE, 0, 0);
     EXPECT_EQ(only(read_events(), EV_CLOSE_WINDOW).size(), 1u) << "the runtime's procedure still raises events";
 }
 
-TEST_F(ColourTest, RecolouringWithKeepKeepsTheBrushAndANewColourReplacesIt) {
-    HWND label = control_gadget(7, "Static", 0);
-    colour_gadget(7, RED, BLUE);
-    ColourAnswer first = ask(label);
-    EXPECT_EQ(first.text, RED);
-    EXPECT_EQ(first.back, BLUE);
-    EXPECT_EQ(first.mode, TRANSPARENT) << "every control but an edit draws its text transparently";
+TEST_F(ColourTest, KeepKeepsAColourANewOneReplacesItsBrushAndAMaskAppliesNothing) {
+    EXPECT_EQ(colour_gadget(9, GREY, BLUE), 0) << "no gadget";
+    HWND label = control_gadget(7, "Static");
+    EXPECT_EQ(colour_gadget(7, RED, BLUE), FRONT_AND_BACK_COLOURS);
+    const ColourAnswer first = ask(label);
+    EXPECT_EQ(std::make_tuple(first.text, first.back, first.mode), std::make_tuple(RED, BLUE, TRANSPARENT));
     colour_gadget(7, GREY, COLOUR_KEEP);
     EXPECT_EQ(ask(label).brush, first.brush) << "back KEEP keeps the brush";
-    EXPECT_EQ(ask(label).text, GREY);
     colour_gadget(7, COLOUR_KEEP, YELLOW);
     EXPECT_FALSE(is_brush(first.brush)) << "the old brush is deleted";
-    EXPECT_EQ(brush_colour(ask(label).brush), YELLOW);
-    EXPECT_EQ(ask(label).text, GREY) << "front KEEP keeps the text colour";
+    EXPECT_EQ(std::make_pair(ask(label).text, brush_colour(ask(label).brush)), std::make_pair(GREY, YELLOW));
+    EXPECT_EQ(colour_gadget(7, RED, BLUE, 0, 4), 5) << "a further type is added to the set, applying no colour";
+    EXPECT_EQ(colour_gadget(7, RED, BLUE, 0, ~4), 1) << "a type below 0 masks the set";
+    EXPECT_EQ(colour_gadget(7, RED, BLUE, 0, 128 + 1), 1) << "so does one above 64";
     HBRUSH yellow = ask(label).brush;
+    EXPECT_EQ(brush_colour(yellow), YELLOW) << "and none applied a colour";
     colour_gadget(7, COLOUR_KEEP, COLOUR_TRANSPARENT);
     EXPECT_FALSE(is_brush(yellow)) << "going transparent gives the solid brush up too";
 }
@@ -133,23 +110,18 @@ TEST_F(ColourTest, RecolouringWithKeepKeepsTheBrushAndANewColourReplacesIt) {
 // The system's text colours are both black here: one is changed so that they can be told apart.
 TEST_F(ColourTest, DefaultColoursFollowTheControlsClass) {
     int element = COLOR_BTNTEXT;
-    COLORREF button_text = GetSysColor(COLOR_BTNTEXT), changed = RGB(90, 0, 90);
+    const COLORREF button_text = GetSysColor(COLOR_BTNTEXT), changed = RGB(90, 0, 90);
     SetSysColors(1, &element, &changed);
-    const struct {
-        const char* class_name;
-        UINT message;
-        int text, back, mode;
-    } rows[] = {{"Edit", WM_CTLCOLOREDIT, COLOR_WINDOWTEXT, COLOR_WINDOW, OPAQUE},
-                {"Button", WM_CTLCOLORBTN, COLOR_BTNTEXT, COLOR_BTNFACE, TRANSPARENT},
-                {"ListBox", WM_CTLCOLORLISTBOX, COLOR_WINDOWTEXT, COLOR_WINDOW, TRANSPARENT}};
+    const std::tuple<const char*, UINT, int, int, int> rows[] = {
+        {"Edit", WM_CTLCOLOREDIT, COLOR_WINDOWTEXT, COLOR_WINDOW, OPAQUE},
+        {"Button", WM_CTLCOLORBTN, COLOR_BTNTEXT, COLOR_BTNFACE, TRANSPARENT}};
     intptr_t number = 30;  // a number coloured before keeps its entry: one each
-    for (const auto& row : rows) {
-        HWND control = control_gadget(number, row.class_name, 0);
+    for (const auto& [class_name, message, text, back, mode] : rows) {
+        HWND control = control_gadget(number, class_name);
         colour_gadget(number++, COLOUR_DEFAULT, COLOUR_KEEP);  // KEEP the first time is the default too
-        ColourAnswer answer = ask(control, row.message, row.mode == OPAQUE ? TRANSPARENT : OPAQUE);
-        EXPECT_EQ(answer.text, GetSysColor(row.text)) << row.class_name;
-        EXPECT_EQ(brush_colour(answer.brush), GetSysColor(row.back)) << row.class_name;
-        EXPECT_EQ(answer.mode, row.mode) << row.class_name;
+        ColourAnswer answer = ask_colours(window_.handle(), control, message, mode == OPAQUE ? TRANSPARENT : OPAQUE);
+        EXPECT_EQ(std::make_tuple(answer.text, brush_colour(answer.brush), answer.mode),
+                  std::make_tuple(GetSysColor(text), GetSysColor(back), mode)) << class_name;
     }
     SetSysColors(1, &element, &button_text);
 }
@@ -169,75 +141,56 @@ TEST_F(ColourTest, TextFieldsWithOneBackColourShareOneCachedBrush) {
     EXPECT_FALSE(is_brush(shared)) << "deleted when the last user gives it back";
 }
 
-TEST_F(ColourTest, ColourTypesAccumulateAndANumberWithoutAGadgetIsLeftAlone) {
-    const LONG_PTR own = procedure_of(window());
-    EXPECT_EQ(colour_gadget(9, GREY, COLOUR_TRANSPARENT), 0);
-    EXPECT_EQ(colour_gadget(0x12345678, GREY, COLOUR_TRANSPARENT), 0) << "a stray value is no gadget";
-    EXPECT_EQ(procedure_of(window()), own) << "and nothing is subclassed for it";
-    HWND label = control_gadget(11, "Static", 0);
-    EXPECT_EQ(colour_gadget(11, GREY, BLUE), 1);
-    EXPECT_EQ(colour_gadget(11, RED, YELLOW, 0, 4), 5) << "a further type is added to the set";
-    EXPECT_EQ(ask(label).text, GREY) << "and applies no front or back colour";
-    EXPECT_EQ(colour_gadget(11, RED, YELLOW, 0, ~4), 1) << "a type below 0 masks the set";
-    EXPECT_EQ(colour_gadget(11, RED, YELLOW, 0, 128 + 1), 1) << "so does one above 64";
-    EXPECT_EQ(brush_colour(ask(label).brush), BLUE) << "a mask applies nothing";
-}
-
-// A handle value of a control destroyed behind the runtime's back may be given to a later control.
-TEST_F(ColourTest, AColourStaysWithItsControlAndGoesWithIt) {
-    HWND old = control_gadget(11, "Static", 0);
+// A dead control's handle value may be given to a later control.
+TEST_F(ColourTest, AColourStaysWithItsControlUntilTheNumberIsColouredAgain) {
+    HWND old = control_gadget(11, "Static");
     colour_gadget(11, GREY, BLUE);
     HBRUSH coloured = ask(old).brush;
-    HWND newer = control_gadget(11, "Static", 0);
+    HWND newer = control_gadget(11, "Static");
     EXPECT_NE(ask(newer).brush, coloured) << "a new control under the number is not coloured by the old colours";
     colour_gadget(11, RED, COLOUR_KEEP);
-    EXPECT_EQ(brush_colour(ask(newer).brush), BLUE) << "colouring the number again moves its colours over";
+    EXPECT_EQ(ask(newer).brush, coloured) << "colouring the number again moves its colours over";
     DestroyWindow(newer);
     EXPECT_NE(ask(newer).brush, coloured) << "no colour entry names the dead handle";
 }
 
 TEST_F(ColourTest, ControlsThatKeepColoursOfTheirOwnAreGivenThem) {
     HWND bar = static_cast<HWND>(progress_bar_gadget(12, 10, 380, 300, 17, 0, 100));
-    colour_gadget(12, RED, COLOUR_TRANSPARENT);
-    EXPECT_EQ(static_cast<COLORREF>(SendMessageA(bar, PBM_GETBARCOLOR, 0, 0)), RED);
-    EXPECT_EQ(static_cast<COLORREF>(SendMessageA(bar, PBM_GETBKCOLOR, 0, 0)), CLR_DEFAULT) << "transparent: the default";
-    HWND list = control_gadget(13, WC_LISTVIEWA, LVS_REPORT);
-    colour_gadget(13, RED, BLUE);
-    EXPECT_EQ(ListView_GetTextBkColor(list), BLUE);
-    HWND tree = control_gadget(14, WC_TREEVIEWA, 0);
-    colour_gadget(14, RED, YELLOW);
-    EXPECT_EQ(TreeView_GetBkColor(tree), YELLOW);
-    colour_gadget(14, RED, BLUE, COLOUR_TRANSPARENT);
-    EXPECT_EQ(ask(tree, WM_CTLCOLOREDIT).brush, nullptr) << "a tree with extra COLOUR_TRANSPARENT paints itself";
+    HWND list = control_gadget(13, WC_LISTVIEWA, LVS_REPORT), tree = control_gadget(14, WC_TREEVIEWA);
     ASSERT_NE(LoadLibraryA("riched20.dll"), nullptr);
     HWND rich = control_gadget(15, "RichEdit20A", ES_MULTILINE);
-    colour_gadget(15, RED, BLUE);
-    EXPECT_EQ(static_cast<COLORREF>(SendMessageA(rich, EM_SETBKGNDCOLOR, 0, BLUE)), BLUE) << "answers the previous";
+    colour_gadget(12, RED, COLOUR_TRANSPARENT);
+    for (intptr_t gadget : {13, 14, 15}) colour_gadget(gadget, RED, BLUE);
+    EXPECT_EQ(SendMessageA(bar, PBM_GETBARCOLOR, 0, 0), static_cast<LRESULT>(RED));
+    EXPECT_EQ(SendMessageA(bar, PBM_GETBKCOLOR, 0, 0), static_cast<LRESULT>(CLR_DEFAULT)) << "transparent: the default";
+    EXPECT_EQ(ListView_GetTextBkColor(list), BLUE);
+    EXPECT_EQ(TreeView_GetBkColor(tree), BLUE);
+    EXPECT_EQ(SendMessageA(rich, EM_SETBKGNDCOLOR, 0, 0), static_cast<LRESULT>(BLUE)) << "answers the one before";
     CHARFORMATA format{};
     format.cbSize = sizeof format;
     SendMessageA(rich, EM_SETSEL, 0, -1);
     SendMessageA(rich, EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
-    EXPECT_EQ(format.crTextColor, RED) << "all of its text";
+    EXPECT_EQ(format.crTextColor, RED);
+    colour_gadget(14, RED, BLUE, COLOUR_TRANSPARENT);
+    EXPECT_EQ(ask(tree, WM_CTLCOLOREDIT).brush, nullptr) << "a tree with extra COLOUR_TRANSPARENT paints itself";
 }
 
-// A combo box's edit part asks the combo box; a tab control is owner-drawn over its class brush.
+// A combo box's edit part asks the combo box; a tab control is owner-drawn over a class brush.
 // Shutdown gives back brushes, procedures and class brushes; the colour procedure then passes on.
 TEST_F(ColourTest, ComboBoxesAndTabControlsAreColouredUntilShutdownGivesEverythingBack) {
-    HWND label = control_gadget(18, "Static", 0), combo = control_gadget(16, "ComboBox", CBS_DROPDOWN, {10, 300, 160, 400});
+    HWND label = control_gadget(18, "Static"), combo = control_gadget(16, "ComboBox", CBS_DROPDOWN);
     HWND tabs = control_gadget(17, WC_TABCONTROLA, 0, {300, 100, 500, 220});
     const LONG_PTR combo_own = procedure_of(combo);
     for (intptr_t gadget : {16, 17, 18}) colour_gadget(gadget, RED, BLUE);
     HBRUSH brush = ask(label).brush;
-    ColourAnswer part = ask_window(combo, GetWindow(combo, GW_CHILD), WM_CTLCOLOREDIT);
-    EXPECT_EQ(brush_colour(part.brush), BLUE);
-    EXPECT_EQ(part.text, RED);
+    ColourAnswer part = ask_colours(combo, GetWindow(combo, GW_CHILD), WM_CTLCOLOREDIT);
+    EXPECT_EQ(std::make_pair(part.text, brush_colour(part.brush)), std::make_pair(RED, BLUE));
     EXPECT_TRUE(GetWindowLongPtrA(tabs, GWL_STYLE) & TCS_OWNERDRAWFIXED);
     auto class_brush = reinterpret_cast<HBRUSH>(GetClassLongPtrA(tabs, GCLP_HBRBACKGROUND));
     EXPECT_EQ(brush_colour(class_brush), BLUE);
     free_colour_library();
-    EXPECT_FALSE(is_brush(brush)) << "back brushes deleted";
+    EXPECT_FALSE(is_brush(brush) || is_brush(class_brush)) << "back and class brushes deleted";
     EXPECT_EQ(procedure_of(combo), combo_own) << "the combo box has its own procedure back";
-    EXPECT_FALSE(is_brush(class_brush)) << "class brushes deleted";
     EXPECT_EQ(ask(label).brush, GetSysColorBrush(COLOR_BTNFACE)) << "the colour procedure passes everything on";
     close_window(0);
     init_colour_library();  // as start-up left it, for the tests that follow

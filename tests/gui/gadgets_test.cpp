@@ -21,15 +21,7 @@ constexpr RECT FLV_LABEL{250, 42, 275, 54};  // the converter's FLV label
 
 class GadgetTest : public testing::Test {
 protected:
-    // The brush a window answers a control's WM_CTLCOLOREDIT with, and the back colour it set.
-    std::pair<LRESULT, COLORREF> colour_answer(HWND control) {
-        HDC dc = GetDC(control);
-        LRESULT brush = SendMessageA(window_.handle(), WM_CTLCOLOREDIT, reinterpret_cast<WPARAM>(dc),
-                                     reinterpret_cast<LPARAM>(control));
-        COLORREF back = GetBkColor(dc);
-        ReleaseDC(control, dc);
-        return {brush, back};
-    }
+    ColourAnswer colour_answer(HWND control) { return ask_colours(window_.handle(), control, WM_CTLCOLOREDIT); }
     std::vector<SeenEvent> input_at(int x, int y, const std::string& then = "") {
         return events_during_input(screen_point(window_.handle(), x, y) + " " + then);
     }
@@ -88,8 +80,8 @@ TEST_F(GadgetTest, ParentMessagesReachOnlyTheGadgetsOwnControl) {
     set_gadget_colour(5, BACK_COLOUR, RED);
     HWND foreign = CreateWindowExA(0, "Edit", "", WS_CHILD, 0, 0, 10, 10, window_.handle(), reinterpret_cast<HMENU>(5),
                                    nullptr, nullptr);
-    EXPECT_EQ(colour_answer(field).second, RED);
-    EXPECT_NE(colour_answer(foreign).first, colour_answer(field).first) << "the gadget's brush is not handed out";
+    EXPECT_EQ(colour_answer(field).back, RED);
+    EXPECT_NE(colour_answer(foreign).brush, colour_answer(field).brush) << "the gadget's brush is not handed out";
     DestroyWindow(foreign);
     EXPECT_TRUE(is_gadget(5)) << "the foreign control's end does not free the gadget";
 }
@@ -140,14 +132,14 @@ TEST_F(GadgetTest, ATextFieldReportsFocusAndEditsAsEvents) {
 TEST_F(GadgetTest, ATextFieldIsPaintedInItsColoursUnlessDisabled) {
     HWND field = static_cast<HWND>(text_field_gadget(5, 25, 95, 350, 20, "text"));
     HWND disabled = static_cast<HWND>(text_field_gadget(6, 25, 125, 350, 20, "disabled"));
-    const LRESULT plain = colour_answer(field).first;
+    const HBRUSH plain = colour_answer(field).brush;
     set_gadget_colour(5, FRONT_COLOUR, RGB(0, 0, 255));
-    EXPECT_EQ(colour_answer(field).second, GetSysColor(COLOR_BTNHIGHLIGHT));
+    EXPECT_EQ(colour_answer(field).back, GetSysColor(COLOR_BTNHIGHLIGHT));
     set_gadget_colour(5, BACK_COLOUR, RED);
     EXPECT_EQ(client_pixels(field).at(300, 8), RED) << "the field is painted in its back colour";
     set_gadget_colour(5, BACK_COLOUR, NO_COLOUR);
     set_gadget_colour(5, FRONT_COLOUR, NO_COLOUR);
-    EXPECT_EQ(colour_answer(field).first, plain) << "both gone: the system's look again";
+    EXPECT_EQ(colour_answer(field).brush, plain) << "both gone: the system's look again";
     disable_gadget(6, 1);
     set_gadget_colour(6, BACK_COLOUR, RED);
     EXPECT_NE(client_pixels(disabled).at(300, 8), RED);
@@ -239,10 +231,7 @@ TEST_F(HyperlinkTest, ABackColourIsPaintedBehindTheTextAndItsBrushGivenBackWhenR
     set_gadget_colour(12, BACK_COLOUR, RED);
     EXPECT_EQ(get_gadget_colour(12, BACK_COLOUR), RED);
     EXPECT_GT(split(pixels(), FLV_LABEL, RED).coloured, 200) << "the label's rectangle in its back colour";
-    HDC dc = GetDC(label);
-    auto brush = reinterpret_cast<HGDIOBJ>(
-        SendMessageA(window_.handle(), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(label)));
-    ReleaseDC(label, dc);
+    HBRUSH brush = ask_colours(window_.handle(), label).brush;
     set_gadget_colour(12, BACK_COLOUR, NO_COLOUR);
     EXPECT_EQ(GetObjectType(brush), 0u) << "the label's brush is given back and deleted";
     EXPECT_EQ(split(pixels(), FLV_LABEL, RED).coloured, 0);

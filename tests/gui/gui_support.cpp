@@ -134,6 +134,18 @@ Split split(const Pixels& pixels, const RECT& area, COLORREF colour) {
     return result;
 }
 
+ColourAnswer ask_colours(HWND window, HWND control, UINT message, int mode_before) {
+    HDC dc = GetDC(control);
+    SetTextColor(dc, UNSET);
+    SetBkColor(dc, UNSET);
+    SetBkMode(dc, mode_before);
+    auto brush = reinterpret_cast<HBRUSH>(
+        SendMessageA(window, message, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(control)));
+    ColourAnswer answer{brush, GetTextColor(dc), GetBkColor(dc), GetBkMode(dc)};
+    ReleaseDC(control, dc);
+    return answer;
+}
+
 void make_transparent(HWND control) { transparent_controls.push_back(control); }
 
 TestWindow::TestWindow() {

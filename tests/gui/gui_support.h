@@ -45,6 +45,15 @@ struct Split {
     int background = 0, coloured = 0, other = 0;
 };
 Split split(const Pixels& pixels, const RECT& area, COLORREF colour);
+// What a window answers a control's colour message with, and what it set in the control's device
+// context, which held UNSET colours and mode_before.
+struct ColourAnswer {
+    HBRUSH brush;
+    COLORREF text, back;
+    int mode;
+};
+constexpr COLORREF UNSET = RGB(1, 2, 3);
+ColourAnswer ask_colours(HWND window, HWND control, UINT message = WM_CTLCOLORSTATIC, int mode_before = OPAQUE);
 // The test window answers the control's WM_CTLCOLORSTATIC with the null brush in transparent mode,
 // as the window background image and the colour library do for the converter's labels.
 void make_transparent(HWND control);
