@@ -22,9 +22,6 @@ constexpr RECT FLV_LABEL{250, 42, 275, 54};  // the converter's FLV label
 class GadgetTest : public testing::Test {
 protected:
     ColourAnswer colour_answer(HWND control) { return ask_colours(window_.handle(), control, WM_CTLCOLOREDIT); }
-    std::vector<SeenEvent> input_at(int x, int y, const std::string& then = "") {
-        return events_during_input(screen_point(window_.handle(), x, y) + " " + then);
-    }
     TestWindow window_;
 };
 
@@ -34,14 +31,11 @@ TEST_F(GadgetTest, ANumberNamesItsControlUntilTheNumberIsReusedOrTheControlDestr
     EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageA(first, WM_GETFONT, 0, 0)), GetStockObject(DEFAULT_GUI_FONT));
     HWND second = static_cast<HWND>(text_field_gadget(3, 10, 40, 80, 20, "second"));
     EXPECT_FALSE(IsWindow(first)) << "reusing a number destroys the old control first";
-    EXPECT_EQ(gadget_handle(3), second);
-    EXPECT_EQ(GetPropA(second, "KV_ID"), reinterpret_cast<HANDLE>(3));
-    void* identity = button_gadget(DYNAMIC_NUMBER, 10, 10, 80, 24, "dynamic");
-    HWND dynamic = gadget_handle(reinterpret_cast<intptr_t>(identity));
-    EXPECT_EQ(GetWindowLongPtrA(dynamic, GWLP_ID), reinterpret_cast<intptr_t>(identity)) << "the whole address";
-    EXPECT_EQ(GetPropA(dynamic, "KV_ID"), identity);
-    DestroyWindow(dynamic);
-    EXPECT_FALSE(is_gadget(reinterpret_cast<intptr_t>(identity))) << "destroying the control frees the record";
+    EXPECT_EQ(std::make_pair(gadget_handle(3), GetPropA(second, "KV_ID")), std::make_pair(second, HANDLE(3)));
+    auto dynamic = reinterpret_cast<intptr_t>(button_gadget(DYNAMIC_NUMBER, 10, 10, 80, 24, "dynamic"));
+    EXPECT_EQ(GetWindowLongPtrA(gadget_handle(dynamic), GWLP_ID), dynamic) << "the id holds the whole address";
+    DestroyWindow(gadget_handle(dynamic));
+    EXPECT_FALSE(is_gadget(dynamic)) << "destroying the control frees the record";
 }
 
 TEST_F(GadgetTest, ClosingAWindowFreesItsGadgetsAndAGrownTableKeepsTheOthers) {
@@ -70,16 +64,15 @@ TEST_F(GadgetTest, NumbersWithoutAGadgetAndKindsWithoutAnOperationDoNothing) {
     set_gadget_text(5, nullptr);
     EXPECT_EQ(GetWindowTextLengthA(field), 0) << "no text is the empty text";
     frame_gadget(6, 10, 40, 100, 50, "frame");
-    EXPECT_EQ(get_gadget_colour(6, FRONT_COLOUR), NO_COLOUR) << "a frame has no colours";
-    EXPECT_EQ(set_gadget_colour(6, FRONT_COLOUR, 0), 0);
+    EXPECT_EQ(std::make_pair(get_gadget_colour(6, FRONT_COLOUR), set_gadget_colour(6, FRONT_COLOUR, 0)),
+              std::make_pair(NO_COLOUR, intptr_t{0})) << "a frame has no colours";
 }
 
 // A foreign control with the gadget's number as its id, like the inner parts of a system control.
 TEST_F(GadgetTest, ParentMessagesReachOnlyTheGadgetsOwnControl) {
     HWND field = static_cast<HWND>(text_field_gadget(5, 10, 10, 120, 20, ""));
     set_gadget_colour(5, BACK_COLOUR, RED);
-    HWND foreign = CreateWindowExA(0, "Edit", "", WS_CHILD, 0, 0, 10, 10, window_.handle(), reinterpret_cast<HMENU>(5),
-                                   nullptr, nullptr);
+    HWND foreign = CreateWindowExA(0, "Edit", "", WS_CHILD, 0, 0, 10, 10, window_.handle(), HMENU(5), nullptr, nullptr);
     EXPECT_EQ(colour_answer(field).back, RED);
     EXPECT_NE(colour_answer(foreign).brush, colour_answer(field).brush) << "the gadget's brush is not handed out";
     DestroyWindow(foreign);
@@ -96,7 +89,6 @@ TEST_F(GadgetTest, TheGadgetListIsTheWindowLastOpenedOrChosen) {
     EXPECT_EQ(GetParent(static_cast<HWND>(button_gadget(4, 0, 0, 10, 10, ""))), third);
     close_window(2);
     EXPECT_EQ(button_gadget(4, 0, 0, 10, 10, ""), nullptr) << "a destroyed list window is no list";
-    close_window(1);
     use_gadget_list(window_.handle());
 }
 
@@ -104,53 +96,50 @@ TEST_F(GadgetTest, AProgressBarHasItsRangeAndColours) {
     HWND bar = static_cast<HWND>(progress_bar_gadget(11, 25, 380, 650, 17, 0, 100));
     set_gadget_attribute(11, PROGRESS_MAXIMUM, 50);
     set_gadget_attribute(11, PROGRESS_MINIMUM, 10);
-    EXPECT_EQ(get_gadget_attribute(11, PROGRESS_MINIMUM) * 100 + get_gadget_attribute(11, PROGRESS_MAXIMUM), 1050);
-    EXPECT_EQ(get_gadget_attribute(11, 3), 0) << "no such attribute";
     set_gadget_state(11, 80);
-    EXPECT_EQ(get_gadget_state(11), 50) << "positions beyond the range are clamped";
     set_gadget_colour(11, BACK_COLOUR, RED);
-    EXPECT_EQ(get_gadget_colour(11, BACK_COLOUR), RED);
-    EXPECT_EQ(static_cast<COLORREF>(SendMessageA(bar, PBM_GETBKCOLOR, 0, 0)), RED);
     set_gadget_colour(11, FRONT_COLOUR, RED);
     set_gadget_colour(11, FRONT_COLOUR, NO_COLOUR);
-    EXPECT_EQ(static_cast<COLORREF>(SendMessageA(bar, PBM_GETBARCOLOR, 0, 0)), CLR_DEFAULT);
-    EXPECT_EQ(get_gadget_colour(11, 3), NO_COLOUR) << "no such colour kind";
+    EXPECT_EQ(std::make_tuple(get_gadget_attribute(11, PROGRESS_MINIMUM), get_gadget_attribute(11, PROGRESS_MAXIMUM),
+                              get_gadget_attribute(11, 3), get_gadget_state(11)),
+              std::make_tuple(10, 50, 0, 50)) << "no attribute 3; a position beyond the range is clamped";
+    EXPECT_EQ(std::make_tuple(get_gadget_colour(11, BACK_COLOUR), get_gadget_colour(11, 3), SendMessageA(bar, PBM_GETBKCOLOR, 0, 0),
+                              SendMessageA(bar, PBM_GETBARCOLOR, 0, 0)),
+              std::make_tuple(RED, NO_COLOUR, LRESULT(RED), LRESULT(CLR_DEFAULT))) << "no colour: the control's default";
 }
 
 TEST_F(GadgetTest, ATextFieldReportsFocusAndEditsAsEvents) {
-    HWND field = static_cast<HWND>(text_field_gadget(5, 25, 95, 350, 20, ""));
+    text_field_gadget(5, 25, 95, 350, 20, "");
     button_gadget(7, 385, 95, 25, 20, "...");
-    auto got = gadget_types(input_at(100, 105, "click 1"), 5), typed = gadget_types(events_during_input("type abc"), 5);
-    auto lost = gadget_types(input_at(395, 105, "click 1"), 5);
+    auto got = gadget_types(window_.input_at(100, 105, "click 1"), 5), typed = gadget_types(events_during_input("type abc"), 5);
+    auto lost = gadget_types(window_.input_at(395, 105, "click 1"), 5);
     EXPECT_NE(std::find(got.begin(), got.end(), GADGET_GOT_FOCUS), got.end());
     EXPECT_EQ(std::count(typed.begin(), typed.end(), EN_CHANGE), 3) << "one change per character";
     EXPECT_NE(std::find(lost.begin(), lost.end(), GADGET_LOST_FOCUS), lost.end());
-    EXPECT_EQ(GetWindowTextLengthA(field), 3);
 }
 
 // A front colour alone goes on the highlight colour; a disabled field keeps the system's look.
 TEST_F(GadgetTest, ATextFieldIsPaintedInItsColoursUnlessDisabled) {
     HWND field = static_cast<HWND>(text_field_gadget(5, 25, 95, 350, 20, "text"));
-    HWND disabled = static_cast<HWND>(text_field_gadget(6, 25, 125, 350, 20, "disabled"));
+    text_field_gadget(6, 25, 125, 350, 20, "disabled");
     const HBRUSH plain = colour_answer(field).brush;
     set_gadget_colour(5, FRONT_COLOUR, RGB(0, 0, 255));
     EXPECT_EQ(colour_answer(field).back, GetSysColor(COLOR_BTNHIGHLIGHT));
-    set_gadget_colour(5, BACK_COLOUR, RED);
-    EXPECT_EQ(client_pixels(field).at(300, 8), RED) << "the field is painted in its back colour";
+    disable_gadget(6, 1);
+    for (intptr_t gadget : {5, 6}) set_gadget_colour(gadget, BACK_COLOUR, RED);
+    EXPECT_EQ(window_.pixels({325, 103, 326, 104}).at(0, 0), RED) << "the field is painted in its back colour";
+    EXPECT_NE(window_.pixels({325, 133, 326, 134}).at(0, 0), RED) << "not when disabled";
     set_gadget_colour(5, BACK_COLOUR, NO_COLOUR);
     set_gadget_colour(5, FRONT_COLOUR, NO_COLOUR);
     EXPECT_EQ(colour_answer(field).brush, plain) << "both gone: the system's look again";
-    disable_gadget(6, 1);
-    set_gadget_colour(6, BACK_COLOUR, RED);
-    EXPECT_NE(client_pixels(disabled).at(300, 8), RED);
 }
 
-// --- Hyperlink labels: the mouse leaves them over the window's background, as a real mouse does
+// Hyperlink labels: the mouse leaves them over the window's background, as a real mouse does
 // (Wine does not grab the pointer for a capture: a jump out of the window would go unseen).
-
 class HyperlinkTest : public GadgetTest {
 protected:
-    void SetUp() override { input_at(350, 20); }
+    void SetUp() override { leave(); }
+    void leave() { window_.input_at(350, 20); }
     // A label on the striped background, grey, white while hovered.
     HWND make_label(intptr_t number, const RECT& area, const char* text, int flags = 0) {
         auto label = static_cast<HWND>(hyperlink_gadget(number, area.left, area.top, area.right - area.left,
@@ -159,28 +148,27 @@ protected:
         set_gadget_colour(number, FRONT_COLOUR, GREY);
         return label;
     }
-    Pixels pixels(const RECT& area = FLV_LABEL) { return client_pixels(window_.handle(), area); }
+    Split label_split(COLORREF colour) { return split(window_.pixels(FLV_LABEL), FLV_LABEL, colour); }
 };
 
 TEST_F(HyperlinkTest, PaintsItsTextOnTheBackgroundTurnsWhileHoveredAndClicksOnEachRelease) {
     HWND label = make_label(12, FLV_LABEL, "FLV");
-    Pixels normal = pixels();
-    Split plain = split(normal, FLV_LABEL, GREY);
+    const Pixels normal = window_.pixels(FLV_LABEL);
+    const Split plain = label_split(GREY);
     EXPECT_GT(plain.coloured, 20) << "grey text";
     EXPECT_EQ(plain.other, 0) << "nothing but the text is painted over the background";
-    input_at(262, 48);
-    EXPECT_EQ(GetCapture(), label) << "hovering holds the capture";
-    EXPECT_EQ(GetCursor(), LoadCursorA(nullptr, IDC_HAND));
-    Split lit = split(pixels(), FLV_LABEL, WHITE);
-    EXPECT_EQ(lit.coloured * 1000 + lit.other, plain.coloured * 1000) << "the same text in white, nothing else";
+    window_.input_at(262, 48);
+    EXPECT_EQ(std::make_pair(GetCapture(), GetCursor()), std::make_pair(label, LoadCursorA(nullptr, IDC_HAND)));
+    const Split lit = label_split(WHITE);
+    EXPECT_EQ(std::make_pair(lit.coloured, lit.other), std::make_pair(plain.coloured, 0)) << "the same text in white";
     EXPECT_EQ(gadget_types(events_during_input("click --repeat 2 --delay 60 1"), 12),
               (std::vector<int>{GADGET_CLICK, GADGET_CLICK})) << "a double click's second release too";
-    input_at(FLV_LABEL.right, FLV_LABEL.bottom);  // client (25, 12): the width and the height
+    window_.input_at(FLV_LABEL.right, FLV_LABEL.bottom);  // client (25, 12): the width and the height
     EXPECT_EQ(GetCapture(), label) << "the edges of the client rectangle are still inside";
-    input_at(262, FLV_LABEL.bottom + 1);
+    window_.input_at(262, FLV_LABEL.bottom + 1);
     EXPECT_EQ(GetCapture(), nullptr) << "one more pixel is outside";
-    input_at(350, 20);
-    EXPECT_EQ(pixels(), normal) << "grey again, exactly as before, once the mouse has left";
+    leave();
+    EXPECT_EQ(window_.pixels(FLV_LABEL), normal) << "grey again, exactly as before, once the mouse has left";
 }
 
 // Smoothed glyph edges blend with what lies under them: drawn again over themselves at every hover
@@ -191,15 +179,15 @@ TEST_F(HyperlinkTest, HoverChangesOfASmoothedLabelLeaveItsPixelsAsTheFirstHover)
     HFONT smoothed = CreateFontA(-20, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                                  CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY, DEFAULT_PITCH, "Arial");
     SendMessageA(label, WM_SETFONT, reinterpret_cast<WPARAM>(smoothed), TRUE);
-    input_at(320, 112);
-    Pixels first = pixels(area);
+    window_.input_at(320, 112);
+    const Pixels first = window_.pixels(area);
     ASSERT_GT(split(first, area, WHITE).other, 0) << "the font smooths: edges between text and background";
     std::string cycles;
-    for (int cycle = 0; cycle < 50; ++cycle)
+    for (int cycle = 0; cycle < 20; ++cycle)
         cycles += screen_point(window_.handle(), 350, 20) + " sleep 0.03 " + screen_point(window_.handle(), 320, 112) + " sleep 0.03 ";
     events_during_input(cycles);
-    EXPECT_EQ(pixels(area), first) << "after 50 hover changes";
-    input_at(350, 20);
+    EXPECT_EQ(window_.pixels(area), first) << "after 20 hover changes";
+    leave();
     DestroyWindow(label);
     DeleteObject(smoothed);
 }
@@ -207,21 +195,19 @@ TEST_F(HyperlinkTest, HoverChangesOfASmoothedLabelLeaveItsPixelsAsTheFirstHover)
 TEST_F(HyperlinkTest, ADisabledLabelShowsEmbossedTextAndIgnoresTheMouse) {
     make_label(12, FLV_LABEL, "FLV");
     disable_gadget(12, 1);
-    Pixels disabled = pixels();
-    Split shadow = split(disabled, FLV_LABEL, GetSysColor(COLOR_BTNSHADOW));
-    Split highlight = split(disabled, FLV_LABEL, GetSysColor(COLOR_BTNHIGHLIGHT));
-    EXPECT_GT(shadow.coloured, 20) << "the text in the shadow colour";
-    EXPECT_GT(highlight.coloured, 10) << "over its highlight";
-    EXPECT_EQ(shadow.background + shadow.coloured + highlight.coloured, disabled.width * disabled.height);
-    EXPECT_TRUE(gadget_types(input_at(262, 48, "click 1"), 12).empty()) << "no click";
-    EXPECT_EQ(pixels(), disabled) << "no hover colour";
+    const Pixels disabled = window_.pixels(FLV_LABEL);
+    const Split shadow = label_split(GetSysColor(COLOR_BTNSHADOW)), highlight = label_split(GetSysColor(COLOR_BTNHIGHLIGHT));
+    EXPECT_GT(std::min(shadow.coloured, highlight.coloured), 10) << "the text in the shadow colour over its highlight";
+    EXPECT_EQ(shadow.background + shadow.coloured + highlight.coloured, disabled.width * disabled.height) << "only";
+    EXPECT_TRUE(gadget_types(window_.input_at(262, 48, "click 1"), 12).empty()) << "no click";
+    EXPECT_EQ(window_.pixels(FLV_LABEL), disabled) << "no hover colour";
 }
 
 TEST_F(HyperlinkTest, ANewTextReplacesTheOldOneOnATransparentLabel) {
     make_label(12, FLV_LABEL, "WWWW");
-    Split wide = split(pixels(), FLV_LABEL, GREY);
+    const Split wide = label_split(GREY);
     EXPECT_TRUE(set_gadget_text(12, "i"));
-    Split narrow = split(pixels(), FLV_LABEL, GREY);
+    const Split narrow = label_split(GREY);
     EXPECT_EQ(narrow.other, 0);
     EXPECT_LT(narrow.coloured * 4, wide.coloured) << "the old text is gone, not drawn over";
 }
@@ -230,11 +216,11 @@ TEST_F(HyperlinkTest, ABackColourIsPaintedBehindTheTextAndItsBrushGivenBackWhenR
     HWND label = static_cast<HWND>(hyperlink_gadget(12, 250, 42, 25, 12, "FLV", WHITE));
     set_gadget_colour(12, BACK_COLOUR, RED);
     EXPECT_EQ(get_gadget_colour(12, BACK_COLOUR), RED);
-    EXPECT_GT(split(pixels(), FLV_LABEL, RED).coloured, 200) << "the label's rectangle in its back colour";
+    EXPECT_GT(label_split(RED).coloured, 200) << "the label's rectangle in its back colour";
     HBRUSH brush = ask_colours(window_.handle(), label).brush;
     set_gadget_colour(12, BACK_COLOUR, NO_COLOUR);
     EXPECT_EQ(GetObjectType(brush), 0u) << "the label's brush is given back and deleted";
-    EXPECT_EQ(split(pixels(), FLV_LABEL, RED).coloured, 0);
+    EXPECT_EQ(label_split(RED).coloured, 0);
 }
 
 TEST_F(HyperlinkTest, TheUnderlineFlagDrawsALineUnderTheText) {
@@ -244,7 +230,7 @@ TEST_F(HyperlinkTest, TheUnderlineFlagDrawsALineUnderTheText) {
     SIZE text;
     GetTextExtentPoint32A(dc, "AVI", 3, &text);
     ReleaseDC(label, dc);
-    Pixels row = pixels(RECT{300, 42 + text.cy, 340, 43 + text.cy});
+    Pixels row = window_.pixels({300, 42 + text.cy, 340, 43 + text.cy});
     for (int x = 0; x < 40; ++x) EXPECT_EQ(row.at(x, 0) == GREY, x < text.cx) << "column " << x;
 }
 

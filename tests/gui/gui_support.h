@@ -67,6 +67,11 @@ public:
     TestWindow(const TestWindow&) = delete;
     TestWindow& operator=(const TestWindow&) = delete;
     HWND handle() const { return handle_; }
+    Pixels pixels(const RECT& area) const { return client_pixels(handle_, area); }
+    // The events raised while the mouse moves to a client point and xdotool does `then` there.
+    std::vector<SeenEvent> input_at(int x, int y, const std::string& then = "") const {
+        return events_during_input(screen_point(handle_, x, y) + " " + then);
+    }
 
 private:
     HWND handle_;

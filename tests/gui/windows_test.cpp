@@ -10,8 +10,6 @@ namespace {
 using namespace rt;
 using namespace gui_test;
 
-constexpr UINT QUIET_MESSAGE = WM_USER + 100;  // raises no event of its own
-
 class WindowTest : public testing::Test {
 protected:
     void TearDown() override {
@@ -29,33 +27,31 @@ TEST_F(WindowTest, WindowsAreCutToTheScreenAndCentredOnIt) {
     for (SIZE asked : {SIZE{700, 440}, SIZE{screen_width + 300, screen_height + 200}}) {
         auto window = static_cast<HWND>(open_window(0, 0, 0, asked.cx, asked.cy, "c", 0x90000001));  // the converter's
         const LONG width = std::min(asked.cx, screen_width), height = std::min(asked.cy, screen_height);
-        RECT rect;
+        RECT rect, expected{(screen_width - width) / 2, (screen_height - height) / 2, 0, 0};
+        expected.right = expected.left + width, expected.bottom = expected.top + height;  // no border
         GetWindowRect(window, &rect);
-        EXPECT_EQ(rect.left, (screen_width - width) / 2) << asked.cx;
-        EXPECT_EQ(rect.top, (screen_height - height) / 2) << asked.cx;
-        EXPECT_EQ(rect.right - rect.left, width) << "no border: the outer size is the inner size";
-        EXPECT_EQ(rect.bottom - rect.top, height);
+        EXPECT_TRUE(EqualRect(&rect, &expected)) << asked.cx << " x " << asked.cy;
         EXPECT_EQ(GetPropA(window, "KV_WindowID"), reinterpret_cast<HANDLE>(1)) << "the number plus one";
+        EXPECT_FALSE(IsWindowVisible(window)) << "created invisible";
+        hide_window(0, 0);
+        EXPECT_TRUE(IsWindowVisible(window));
+        hide_window(0, 1);
+        EXPECT_FALSE(IsWindowVisible(window));
     }
 }
 
 TEST_F(WindowTest, FlagsWithoutAStyleGiveACaptionAndAToolWindowLosesItsBoxes) {
-    const struct {
-        uint32_t flags;
-        bool caption;
-        LONG_PTR tool;
-    } rows[] = {{WF_CENTER_SCREEN | WF_INVISIBLE, true, 0},
-                {WS_POPUP, false, 0},
-                {WF_TOOL | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX, true, WS_EX_TOOLWINDOW}};
-    for (const auto& row : rows) {
-        HWND window = open(1, row.flags);
-        LONG_PTR style = GetWindowLongPtrA(window, GWL_STYLE);
-        EXPECT_EQ((style & WS_CAPTION) == WS_CAPTION, row.caption) << std::hex << row.flags;
-        EXPECT_EQ(GetWindowLongPtrA(window, GWL_EXSTYLE) & WS_EX_TOOLWINDOW, row.tool) << std::hex << row.flags;
-        EXPECT_FALSE(style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX | 0x7)) << "nor the library's flags";
+    const std::tuple<uint32_t, bool, LONG_PTR> rows[] = {{WF_CENTER_SCREEN | WF_INVISIBLE, true, 0},
+                                                         {WS_POPUP, false, 0},
+                                                         {WF_TOOL | WS_MINIMIZEBOX | WS_MAXIMIZEBOX, true, WS_EX_TOOLWINDOW}};
+    for (const auto& [flags, caption, tool] : rows) {
+        HWND window = open(1, flags);
+        const LONG_PTR style = GetWindowLongPtrA(window, GWL_STYLE);
         RECT client;
         GetClientRect(window, &client);
-        EXPECT_EQ(std::make_pair(client.right, client.bottom), std::make_pair(300L, 200L)) << "the client size";
+        EXPECT_EQ(std::make_tuple((style & WS_CAPTION) == WS_CAPTION, GetWindowLongPtrA(window, GWL_EXSTYLE) & tool,
+                                  style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX | 0x7), client.right, client.bottom),
+                  std::make_tuple(caption, tool, LONG_PTR{0}, 300L, 200L)) << std::hex << flags;
     }
 }
 
@@ -78,14 +74,12 @@ protected:
         window_ = static_cast<HWND>(open_window(0, 100, 100, 300, 200, "events", WS_OVERLAPPEDWINDOW));
         read_events();
     }
-    // The window events the queue holds now, read without waiting.
-    std::vector<int> queued(bool with_moves = true) {
-        std::vector<int> codes;
+    // The codes among `codes` of the events the queue holds now, read without waiting.
+    std::vector<int> queued(std::vector<int> codes = {EV_MOVE_WINDOW, EV_SIZE_WINDOW, EV_CLOSE_WINDOW}) {
+        std::vector<int> seen;
         for (const SeenEvent& e : read_events(0))
-            if ((with_moves && e.event == EV_MOVE_WINDOW) || e.event == EV_SIZE_WINDOW || e.event == EV_MINIMIZE ||
-                e.event == EV_MAXIMIZE || e.event == EV_RESTORE || e.event == EV_CLOSE_WINDOW)
-                codes.push_back(e.event);
-        return codes;
+            if (std::find(codes.begin(), codes.end(), e.event) != codes.end()) seen.push_back(e.event);
+        return seen;
     }
     void place(int x, int width = 0) {
         SetWindowPos(window_, nullptr, x, 100, width, 220, (width ? SWP_NOMOVE : SWP_NOSIZE) | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -101,35 +95,44 @@ TEST_F(EventStreamTest, EqualEventsInARowCollapseAndACloseRequestLeavesTheWindow
     EXPECT_TRUE(IsWindow(window_));
     place(160), place(0, 320), place(180);
     EXPECT_EQ(queued(), (std::vector<int>{EV_MOVE_WINDOW, EV_SIZE_WINDOW, EV_MOVE_WINDOW}));
-}
-
-TEST_F(EventStreamTest, MaximiseRestoreAndMinimiseGiveTheirSequences) {
-    const std::pair<int, std::vector<int>> steps[] = {{SW_MAXIMIZE, {EV_MAXIMIZE, EV_SIZE_WINDOW}},
+    const std::pair<int, std::vector<int>> shows[] = {{SW_MAXIMIZE, {EV_MAXIMIZE, EV_SIZE_WINDOW}},
                                                       {SW_RESTORE, {EV_RESTORE, EV_SIZE_WINDOW}},
                                                       {SW_MINIMIZE, {EV_MINIMIZE}},
                                                       {SW_RESTORE, {EV_RESTORE, EV_SIZE_WINDOW}}};
-    for (const auto& [command, sequence] : steps) {
+    for (const auto& [command, sequence] : shows) {
         ShowWindow(window_, command);
-        EXPECT_EQ(queued(false), sequence) << "show command " << command;
+        EXPECT_EQ(queued({EV_SIZE_WINDOW, EV_MINIMIZE, EV_MAXIMIZE, EV_RESTORE}), sequence) << "show " << command;
     }
+}
+
+TEST_F(EventStreamTest, TimerTicksAreTimerEventsUntilTheTimerIsRemoved) {
+    ASSERT_NE(add_window_timer(0, 2, 20), 0u);
+    auto ticks = only(read_events(150, 300), EV_TIMER);
+    ASSERT_FALSE(ticks.empty());
+    EXPECT_EQ(std::make_pair(event_timer(), ticks[0].window), std::make_pair(intptr_t{2}, intptr_t{0}));
+    EXPECT_TRUE(remove_window_timer(0, 2));
+    read_events(0);
+    Sleep(60);
+    EXPECT_TRUE(only(read_events(), EV_TIMER).empty()) << "no tick after the timer is removed";
 }
 
 // A text field's change notification, sent while no wait runs, raises its event then.
 TEST_F(EventStreamTest, AnEventRaisedBetweenWaitsComesAfterTheNextDispatchOrGivesWayToQueuedOnes) {
+    constexpr UINT QUIET = WM_USER + 100;  // raises no event of its own
     text_field_gadget(5, 10, 10, 120, 20, "");
     read_events();
     set_gadget_text(5, "changed");
-    PostMessageA(window_, QUIET_MESSAGE, 0, 0);
-    EXPECT_EQ(next_window_event(0), EV_GADGET) << "the quiet message raised nothing of its own";
+    PostMessageA(window_, QUIET, 0, 0);
+    EXPECT_EQ(next_window_event(0), EV_GADGET);
     EXPECT_EQ(event_type(), -1) << "the type was reset when the wait began";
     EXPECT_TRUE(only(read_events(0), EV_GADGET).empty()) << "returned once";
     EXPECT_EQ(next_window_event(30), 0);
     EXPECT_EQ(event_gadget(), 5) << "an empty wait leaves the accessors on the last event";
     set_gadget_text(5, "again");
     SendMessageA(window_, WM_CLOSE, 0, 0);
-    PostMessageA(window_, QUIET_MESSAGE, 0, 0);
+    PostMessageA(window_, QUIET, 0, 0);
     EXPECT_EQ(next_window_event(0), EV_CLOSE_WINDOW);
-    EXPECT_EQ(next_window_event(0), static_cast<int>(QUIET_MESSAGE)) << "the change event was dropped";
+    EXPECT_EQ(next_window_event(0), static_cast<int>(QUIET)) << "the change event was dropped";
 }
 
 TEST_F(EventStreamTest, TabMovesOverEnabledVisibleTabStopsAndWraps) {
@@ -142,8 +145,8 @@ TEST_F(EventStreamTest, TabMovesOverEnabledVisibleTabStopsAndWraps) {
     SetForegroundWindow(window_);
     read_events();
     const std::tuple<HWND, const char*, HWND> steps[] = {
-        {first, "Tab", second},      {second, "Tab", last},       {last, "Tab", first},        {first, "shift+Tab", last},
-        {last, "shift+Tab", second}, {window_, "Tab", first},     {window_, "shift+Tab", last}};  // window_: no focus
+        {first, "Tab", second},      {second, "Tab", last},   {last, "Tab", first},        {first, "shift+Tab", last},
+        {last, "shift+Tab", second}, {window_, "Tab", first}, {window_, "shift+Tab", last}};  // window_: no focus
     for (const auto& [from, keys, to] : steps) {
         SetFocus(from);
         events_during_input(std::string("key ") + keys);
