@@ -62,31 +62,6 @@ TEST_F(ColourTest, ATransparentControlShowsTheWindowsBackgroundAndItsTextOnly) {
     EXPECT_EQ(ask(gadget_handle(21)).back, UNSET) << "a transparent back colour sets none";
 }
 
-// Up through containers to the first runtime window, not to its owner; once; the layers behind
-// still answer.
-TEST_F(ColourTest, TheColourProcedureGoesOnceInFrontOfEachParentUpToTheRuntimeWindow) {
-    HWND owner = CreateWindowExA(0, "Static", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
-    HWND second = static_cast<HWND>(open_window(1, 10, 10, 300, 200, "second", 0, owner));
-    HWND box = CreateWindowExA(0, "Static", "", WS_CHILD | WS_VISIBLE, 10, 10, 200, 100, second, nullptr, nullptr, nullptr);
-    use_gadget_list(box);
-    const LONG_PTR owner_own = procedure_of(owner), second_own = procedure_of(second), box_own = procedure_of(box);
-    HWND inner = control_gadget(5, "Static"), plain = control_gadget(6, "Static");
-    colour_gadget(5, GREY, COLOUR_TRANSPARENT);
-    EXPECT_NE(procedure_of(box), box_own);
-    EXPECT_NE(procedure_of(second), second_own);
-    EXPECT_EQ(procedure_of(owner), owner_own) << "the runtime window's owner is no parent";
-    const LONG_PTR coloured = procedure_of(box);
-    colour_gadget(6, GREY, BLUE);
-    EXPECT_EQ(procedure_of(box), coloured) << "subclassed once";
-    EXPECT_EQ(ask_colours(box, inner).brush, GetStockObject(NULL_BRUSH));
-    EXPECT_EQ(brush_colour(ask_colours(box, plain).brush), BLUE);
-    close_window(1);
-    DestroyWindow(owner);
-    use_gadget_list(window_.handle());
-    SendMessageA(window_.handle(), WM_CLOSE, 0, 0);
-    EXPECT_EQ(only(read_events(), EV_CLOSE_WINDOW).size(), 1u) << "the runtime's procedure still raises events";
-}
-
 TEST_F(ColourTest, KeepKeepsAColourANewOneReplacesItsBrushAndAMaskAppliesNothing) {
     EXPECT_EQ(colour_gadget(9, GREY, BLUE), 0) << "no gadget";
     HWND label = control_gadget(7, "Static");
@@ -105,25 +80,6 @@ TEST_F(ColourTest, KeepKeepsAColourANewOneReplacesItsBrushAndAMaskAppliesNothing
     EXPECT_EQ(brush_colour(yellow), YELLOW) << "and none applied a colour";
     colour_gadget(7, COLOUR_KEEP, COLOUR_TRANSPARENT);
     EXPECT_FALSE(is_brush(yellow)) << "going transparent gives the solid brush up too";
-}
-
-// The system's text colours are both black here: one is changed so that they can be told apart.
-TEST_F(ColourTest, DefaultColoursFollowTheControlsClass) {
-    int element = COLOR_BTNTEXT;
-    const COLORREF button_text = GetSysColor(COLOR_BTNTEXT), changed = RGB(90, 0, 90);
-    SetSysColors(1, &element, &changed);
-    const std::tuple<const char*, UINT, int, int, int> rows[] = {
-        {"Edit", WM_CTLCOLOREDIT, COLOR_WINDOWTEXT, COLOR_WINDOW, OPAQUE},
-        {"Button", WM_CTLCOLORBTN, COLOR_BTNTEXT, COLOR_BTNFACE, TRANSPARENT}};
-    intptr_t number = 30;  // a number coloured before keeps its entry: one each
-    for (const auto& [class_name, message, text, back, mode] : rows) {
-        HWND control = control_gadget(number, class_name);
-        colour_gadget(number++, COLOUR_DEFAULT, COLOUR_KEEP);  // KEEP the first time is the default too
-        ColourAnswer answer = ask_colours(window_.handle(), control, message, mode == OPAQUE ? TRANSPARENT : OPAQUE);
-        EXPECT_EQ(std::make_tuple(answer.text, brush_colour(answer.brush), answer.mode),
-                  std::make_tuple(GetSysColor(text), GetSysColor(back), mode)) << class_name;
-    }
-    SetSysColors(1, &element, &button_text);
 }
 
 TEST_F(ColourTest, TextFieldsWithOneBackColourShareOneCachedBrush) {
@@ -160,11 +116,12 @@ TEST_F(ColourTest, ControlsThatKeepColoursOfTheirOwnAreGivenThem) {
     ASSERT_NE(LoadLibraryA("riched20.dll"), nullptr);
     HWND rich = control_gadget(15, "RichEdit20A", ES_MULTILINE);
     colour_gadget(12, RED, COLOUR_TRANSPARENT);
-    for (intptr_t gadget : {13, 14, 15}) colour_gadget(gadget, RED, BLUE);
+    for (intptr_t gadget : {13, 15}) colour_gadget(gadget, RED, BLUE);
+    colour_gadget(14, RED, COLOUR_DEFAULT);
     EXPECT_EQ(SendMessageA(bar, PBM_GETBARCOLOR, 0, 0), static_cast<LRESULT>(RED));
     EXPECT_EQ(SendMessageA(bar, PBM_GETBKCOLOR, 0, 0), static_cast<LRESULT>(CLR_DEFAULT)) << "transparent: the default";
     EXPECT_EQ(ListView_GetTextBkColor(list), BLUE);
-    EXPECT_EQ(TreeView_GetBkColor(tree), BLUE);
+    EXPECT_EQ(TreeView_GetBkColor(tree), GetSysColor(COLOR_WINDOW)) << "a tree's default is the window colour";
     EXPECT_EQ(SendMessageA(rich, EM_SETBKGNDCOLOR, 0, 0), static_cast<LRESULT>(BLUE)) << "answers the one before";
     CHARFORMATA format{};
     format.cbSize = sizeof format;
@@ -181,8 +138,10 @@ TEST_F(ColourTest, ComboBoxesAndTabControlsAreColouredUntilShutdownGivesEverythi
     HWND label = control_gadget(18, "Static"), combo = control_gadget(16, "ComboBox", CBS_DROPDOWN);
     HWND tabs = control_gadget(17, WC_TABCONTROLA, 0, {300, 100, 500, 220});
     const LONG_PTR combo_own = procedure_of(combo);
-    for (intptr_t gadget : {16, 17, 18}) colour_gadget(gadget, RED, BLUE);
+    for (intptr_t gadget : {16, 17}) colour_gadget(gadget, RED, BLUE);
+    colour_gadget(18, COLOUR_KEEP, COLOUR_KEEP);  // the first time KEEP is the default
     HBRUSH brush = ask(label).brush;
+    EXPECT_EQ(brush_colour(brush), GetSysColor(COLOR_BTNFACE)) << "a static's default is the button face";
     ColourAnswer part = ask_colours(combo, GetWindow(combo, GW_CHILD), WM_CTLCOLOREDIT);
     EXPECT_EQ(std::make_pair(part.text, brush_colour(part.brush)), std::make_pair(RED, BLUE));
     EXPECT_TRUE(GetWindowLongPtrA(tabs, GWL_STYLE) & TCS_OWNERDRAWFIXED);

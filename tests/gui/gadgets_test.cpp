@@ -68,17 +68,6 @@ TEST_F(GadgetTest, NumbersWithoutAGadgetAndKindsWithoutAnOperationDoNothing) {
               std::make_pair(NO_COLOUR, intptr_t{0})) << "a frame has no colours";
 }
 
-// A foreign control with the gadget's number as its id, like the inner parts of a system control.
-TEST_F(GadgetTest, ParentMessagesReachOnlyTheGadgetsOwnControl) {
-    HWND field = static_cast<HWND>(text_field_gadget(5, 10, 10, 120, 20, ""));
-    set_gadget_colour(5, BACK_COLOUR, RED);
-    HWND foreign = CreateWindowExA(0, "Edit", "", WS_CHILD, 0, 0, 10, 10, window_.handle(), HMENU(5), nullptr, nullptr);
-    EXPECT_EQ(colour_answer(field).back, RED);
-    EXPECT_NE(colour_answer(foreign).brush, colour_answer(field).brush) << "the gadget's brush is not handed out";
-    DestroyWindow(foreign);
-    EXPECT_TRUE(is_gadget(5)) << "the foreign control's end does not free the gadget";
-}
-
 TEST_F(GadgetTest, TheGadgetListIsTheWindowLastOpenedOrChosen) {
     const LONG_PTR procedure = GetWindowLongPtrA(window_.handle(), GWLP_WNDPROC);
     HWND second = static_cast<HWND>(open_window(1, 10, 10, 300, 200, "second", 0));
@@ -144,7 +133,7 @@ protected:
     HWND make_label(intptr_t number, const RECT& area, const char* text, int flags = 0) {
         auto label = static_cast<HWND>(hyperlink_gadget(number, area.left, area.top, area.right - area.left,
                                                         area.bottom - area.top, text, WHITE, flags));
-        make_transparent(label);
+        window_.make_transparent(label);
         set_gadget_colour(number, FRONT_COLOUR, GREY);
         return label;
     }

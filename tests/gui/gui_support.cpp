@@ -14,31 +14,7 @@ namespace gui_test {
 
 namespace {
 
-std::vector<HWND> transparent_controls;
-WNDPROC procedure_behind_background;
-
 COLORREF background_at(int x) { return (x / 3) % 2 ? RGB(50, 51, 43) : RGB(40, 90, 170); }
-
-LRESULT CALLBACK background_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-    auto dc = reinterpret_cast<HDC>(wparam);
-    auto control = reinterpret_cast<HWND>(lparam);
-    if (message == WM_ERASEBKGND) {
-        RECT client;
-        GetClientRect(window, &client);
-        for (RECT stripe{0, 0, 3, client.bottom}; stripe.left < client.right; stripe.left += 3, stripe.right += 3) {
-            HBRUSH brush = CreateSolidBrush(background_at(stripe.left));
-            FillRect(dc, &stripe, brush);
-            DeleteObject(brush);
-        }
-        return 1;
-    }
-    if (message == WM_CTLCOLORSTATIC &&
-        std::find(transparent_controls.begin(), transparent_controls.end(), control) != transparent_controls.end()) {
-        SetBkMode(dc, TRANSPARENT);
-        return reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH));
-    }
-    return CallWindowProcA(procedure_behind_background, window, message, wparam, lparam);
-}
 
 void record(std::vector<SeenEvent>& events, int event) {
     events.push_back({event, rt::event_window(), rt::event_gadget(), rt::event_type()});
@@ -146,12 +122,10 @@ ColourAnswer ask_colours(HWND window, HWND control, UINT message, int mode_befor
     return answer;
 }
 
-void make_transparent(HWND control) { transparent_controls.push_back(control); }
-
 TestWindow::TestWindow() {
     handle_ = static_cast<HWND>(rt::open_window(0, 0, 0, 700, 440, "\xCE\xEA\xED\xEE", 0x90000001));  // the converter's
-    procedure_behind_background = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrA(handle_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(background_procedure)));
+    SetPropA(handle_, "test window", this);
+    behind_ = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(handle_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(procedure)));
     rt::hide_window(0, 0);
     SetForegroundWindow(handle_);
     read_events();
@@ -159,8 +133,29 @@ TestWindow::TestWindow() {
 
 TestWindow::~TestWindow() {
     rt::close_window(0);
-    transparent_controls.clear();
     read_events(50);
+}
+
+LRESULT CALLBACK TestWindow::procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    auto* self = static_cast<TestWindow*>(GetPropA(window, "test window"));
+    if (!self) return DefWindowProcA(window, message, wparam, lparam);
+    auto dc = reinterpret_cast<HDC>(wparam);
+    const auto& transparent = self->transparent_controls_;
+    if (message == WM_ERASEBKGND) {
+        RECT client;
+        GetClientRect(window, &client);
+        for (RECT stripe{0, 0, 3, client.bottom}; stripe.left < client.right; stripe.left += 3, stripe.right += 3) {
+            HBRUSH brush = CreateSolidBrush(background_at(stripe.left));
+            FillRect(dc, &stripe, brush);
+            DeleteObject(brush);
+        }
+        return 1;
+    }
+    if (message == WM_CTLCOLORSTATIC && std::count(transparent.begin(), transparent.end(), reinterpret_cast<HWND>(lparam))) {
+        SetBkMode(dc, TRANSPARENT);
+        return reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH));
+    }
+    return CallWindowProcA(self->behind_, window, message, wparam, lparam);
 }
 
 } // namespace gui_test

@@ -16,17 +16,15 @@ struct SeenEvent {
     intptr_t window, gadget;
     int type;
 };
-// Reads events until none has come for quiet_ms, or for limit_ms at most (a running control's
-// timer never lets the stream fall quiet); the events returned are never 0.
+// Reads events until none has come for quiet_ms, or for limit_ms at most; never returns event 0.
 std::vector<SeenEvent> read_events(int quiet_ms = 150, int limit_ms = 2000);
 std::vector<SeenEvent> only(const std::vector<SeenEvent>& events, int code);
 std::vector<int> gadget_types(const std::vector<SeenEvent>& events, intptr_t gadget);  // in order
-// Runs `xdotool <arguments>` on another thread (the X input helper pumps the messages of the thread
-// it runs on) while this one reads the event stream, then reads until quiet.
+// Runs `xdotool <arguments>` on another thread (the X input helper pumps the messages of its
+// thread) while this one reads the event stream, then reads until quiet.
 std::vector<SeenEvent> events_during_input(const std::string& xdotool_arguments, int quiet_ms = 200);
-// xdotool's "mousemove X Y" to the screen point of a client point of a window.
-std::string screen_point(HWND window, int x, int y);
-void park_mouse();  // in a corner no test window covers
+std::string screen_point(HWND window, int x, int y);  // xdotool's "mousemove X Y" to a client point
+void park_mouse();                                     // in a corner no test window covers
 
 // Screen pixels as COLORREF values, row by row.
 struct Pixels {
@@ -45,6 +43,7 @@ struct Split {
     int background = 0, coloured = 0, other = 0;
 };
 Split split(const Pixels& pixels, const RECT& area, COLORREF colour);
+
 // What a window answers a control's colour message with, and what it set in the control's device
 // context, which held UNSET colours and mode_before.
 struct ColourAnswer {
@@ -54,12 +53,10 @@ struct ColourAnswer {
 };
 constexpr COLORREF UNSET = RGB(1, 2, 3);
 ColourAnswer ask_colours(HWND window, HWND control, UINT message = WM_CTLCOLORSTATIC, int mode_before = OPAQUE);
-// The test window answers the control's WM_CTLCOLORSTATIC with the null brush in transparent mode,
-// as the window background image and the colour library do for the converter's labels.
-void make_transparent(HWND control);
 
 // Window 0 of the converter's size and style, centred and shown, with the striped background;
-// closed, and the transparent controls forgotten, when the test ends.
+// closed when the test ends. Its transparent controls get the null brush in transparent mode for
+// WM_CTLCOLORSTATIC, as the background image and the colour library give the converter's labels.
 class TestWindow {
 public:
     TestWindow();
@@ -67,6 +64,7 @@ public:
     TestWindow(const TestWindow&) = delete;
     TestWindow& operator=(const TestWindow&) = delete;
     HWND handle() const { return handle_; }
+    void make_transparent(HWND control) { transparent_controls_.push_back(control); }
     Pixels pixels(const RECT& area) const { return client_pixels(handle_, area); }
     // The events raised while the mouse moves to a client point and xdotool does `then` there.
     std::vector<SeenEvent> input_at(int x, int y, const std::string& then = "") const {
@@ -74,7 +72,10 @@ public:
     }
 
 private:
+    static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
     HWND handle_;
+    WNDPROC behind_ = nullptr;
+    std::vector<HWND> transparent_controls_;
 };
 
 } // namespace gui_test
