@@ -138,7 +138,10 @@ TEST_F(ColourTest, ComboBoxesAndTabControlsAreColouredUntilShutdownGivesEverythi
     HWND label = control_gadget(18, "Static"), combo = control_gadget(16, "ComboBox", CBS_DROPDOWN);
     HWND tabs = control_gadget(17, WC_TABCONTROLA, 0, {300, 100, 500, 220});
     const LONG_PTR combo_own = procedure_of(combo);
+    colour_gadget(17, RED, YELLOW);
+    auto first_class_brush = reinterpret_cast<HBRUSH>(GetClassLongPtrA(tabs, GCLP_HBRBACKGROUND));
     for (intptr_t gadget : {16, 17}) colour_gadget(gadget, RED, BLUE);
+    EXPECT_FALSE(is_brush(first_class_brush)) << "a class brush replaced is deleted";
     colour_gadget(18, COLOUR_KEEP, COLOUR_KEEP);  // the first time KEEP is the default
     HBRUSH brush = ask(label).brush;
     EXPECT_EQ(brush_colour(brush), GetSysColor(COLOR_BTNFACE)) << "a static's default is the button face";
