@@ -150,10 +150,11 @@ TEST_F(ColourTest, ComboBoxesAndTabControlsAreColouredUntilShutdownGivesEverythi
     EXPECT_TRUE(GetWindowLongPtrA(tabs, GWL_STYLE) & TCS_OWNERDRAWFIXED);
     auto class_brush = reinterpret_cast<HBRUSH>(GetClassLongPtrA(tabs, GCLP_HBRBACKGROUND));
     EXPECT_EQ(brush_colour(class_brush), BLUE);
+    DestroyWindow(label);  // its entry, brush and all, stays until shutdown
     free_colour_library();
     EXPECT_FALSE(is_brush(brush) || is_brush(class_brush)) << "back and class brushes deleted";
     EXPECT_EQ(procedure_of(combo), combo_own) << "the combo box has its own procedure back";
-    EXPECT_EQ(ask(label).brush, GetSysColorBrush(COLOR_BTNFACE)) << "the colour procedure passes everything on";
+    EXPECT_EQ(ask(tabs).brush, GetSysColorBrush(COLOR_BTNFACE)) << "the colour procedure passes everything on";
     close_window(0);
     init_colour_library();  // as start-up left it, for the tests that follow
 }
