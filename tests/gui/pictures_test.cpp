@@ -93,7 +93,8 @@ TEST_F(PictureTest, ABackgroundIsTiledFromTheOriginAndASecondPictureReplacesTheF
     EXPECT_EQ(GetWindowLongPtrA(window, GWLP_WNDPROC), procedure) << "the window is subclassed once";
     EXPECT_EQ(tiling_fault(window, 64, 32, 2), "") << "only the new picture shows";
     close_window(1);
-    EXPECT_EQ(set_window_background_image(open_popup(300, 100), paint(SKIN, pattern(1))), entry) << "a closed window's";
+    HWND next = open_popup(300, 100);
+    EXPECT_EQ(set_window_background_image(next, paint(SKIN, pattern(1))), entry) << "a closed window's entry is free";
 }
 
 TEST_F(PictureTest, ABackgroundDeletesTheClassBrushAndKeepsErasesFromTheWindowUntilShutdown) {
