@@ -53,6 +53,13 @@ TEST_F(WindowTest, ReusingANumberOrDestroyingItsWindowGivesTheNumberBack) {
     EXPECT_EQ(open_window(-5, 0, 0, 10, 10, "bad", 0), nullptr) << "a negative number other than -1";
 }
 
+int colour_changes_heard;
+WNDPROC procedure_behind_listener;
+LRESULT CALLBACK listen_for_colour_changes(HWND control, UINT message, WPARAM wparam, LPARAM lparam) {
+    if (message == WM_SYSCOLORCHANGE) ++colour_changes_heard;
+    return CallWindowProcA(procedure_behind_listener, control, message, wparam, lparam);
+}
+
 class EventStreamTest : public WindowTest {
 protected:
     void SetUp() override {
@@ -95,6 +102,15 @@ TEST_F(EventStreamTest, EqualEventsInARowCollapseAndACloseRequestLeavesTheWindow
         ShowWindow(window_, command);
         EXPECT_EQ(queued({EV_SIZE_WINDOW, EV_MINIMIZE, EV_MAXIMIZE, EV_RESTORE}), sequence) << "show " << command;
     }
+}
+
+// Controls hear of a change of the system's colours only through their window.
+TEST_F(EventStreamTest, ASystemColourChangeIsPassedOnToTheControls) {
+    HWND button = static_cast<HWND>(button_gadget(1, 10, 10, 60, 24, "1"));
+    procedure_behind_listener = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(button, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(listen_for_colour_changes)));
+    SendMessageA(window_, WM_SYSCOLORCHANGE, 0, 0);
+    EXPECT_EQ(colour_changes_heard, 1);
 }
 
 TEST_F(EventStreamTest, TimerTicksAreTimerEventsUntilTheTimerIsRemoved) {
