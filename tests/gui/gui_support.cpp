@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <thread>
 
@@ -13,30 +14,7 @@ namespace gui_test {
 
 namespace {
 
-constexpr uint32_t CONVERTER_WINDOW_FLAGS = 0x90000001;  // popup, invisible, centred on the screen
-
-std::vector<HWND> transparent_controls;
-WNDPROC procedure_behind_background;
-
-bool is_transparent(HWND control) {
-    for (HWND c : transparent_controls)
-        if (c == control) return true;
-    return false;
-}
-
-LRESULT CALLBACK background_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-    if (message == WM_ERASEBKGND) {
-        RECT client;
-        GetClientRect(window, &client);
-        paint_stripes(reinterpret_cast<HDC>(wparam), client);
-        return 1;
-    }
-    if (message == WM_CTLCOLORSTATIC && is_transparent(reinterpret_cast<HWND>(lparam))) {
-        SetBkMode(reinterpret_cast<HDC>(wparam), TRANSPARENT);
-        return reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH));
-    }
-    return CallWindowProcA(procedure_behind_background, window, message, wparam, lparam);
-}
+COLORREF background_at(int x) { return (x / 3) % 2 ? RGB(50, 51, 43) : RGB(40, 90, 170); }
 
 void record(std::vector<SeenEvent>& events, int event) {
     events.push_back({event, rt::event_window(), rt::event_gadget(), rt::event_type()});
@@ -62,6 +40,13 @@ std::vector<SeenEvent> only(const std::vector<SeenEvent>& events, int code) {
     return chosen;
 }
 
+std::vector<int> gadget_types(const std::vector<SeenEvent>& events, intptr_t gadget) {
+    std::vector<int> types;
+    for (const SeenEvent& e : only(events, rt::EV_GADGET))
+        if (e.gadget == gadget) types.push_back(e.type);
+    return types;
+}
+
 std::vector<SeenEvent> events_during_input(const std::string& xdotool_arguments, int quiet_ms) {
     std::atomic<bool> done{false};
     bool sent = false;
@@ -84,52 +69,26 @@ std::string screen_point(HWND window, int x, int y) {
     return "mousemove " + std::to_string(point.x) + " " + std::to_string(point.y);
 }
 
-bool Pixels::contains(COLORREF colour) const {
-    for (COLORREF c : values)
-        if (c == colour) return true;
-    return false;
-}
-
-namespace {
-
-// Copies a screen rectangle into a top-down 32-bit DIB and hands its pixels to read.
-template <class Read>
-bool read_screen(const RECT& area, Read read) {
-    int width = area.right - area.left, height = area.bottom - area.top;
-    BITMAPINFO info{};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    void* bits = nullptr;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ previous = SelectObject(memory, bitmap);
-    bool copied = BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
-    GdiFlush();
-    if (copied) read(static_cast<const uint32_t*>(bits), width, height);
-    SelectObject(memory, previous);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    return copied;
-}
-
-} // namespace
+void park_mouse() { test_support::send_x_input("mousemove 5 5"); }
 
 Pixels client_pixels(HWND window, const RECT& client_area) {
     read_events(0);  // pending paints first
     POINT origin{client_area.left, client_area.top};
     ClientToScreen(window, &origin);
-    RECT area{origin.x, origin.y, origin.x + client_area.right - client_area.left,
-              origin.y + client_area.bottom - client_area.top};
-    Pixels pixels;
-    read_screen(area, [&](const uint32_t* bits, int width, int height) {
-        pixels.width = width;
-        pixels.height = height;
-        for (int i = 0; i < width * height; ++i) {
-            uint32_t bgr = bits[i];
-            pixels.values.push_back(RGB((bgr >> 16) & 0xFF, (bgr >> 8) & 0xFF, bgr & 0xFF));
-        }
-    });
+    Pixels pixels{client_area.right - client_area.left, client_area.bottom - client_area.top, {}};
+    HDC screen = GetDC(nullptr), memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, pixels.width, pixels.height);
+    HGDIOBJ previous = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, pixels.width, pixels.height, screen, origin.x, origin.y, SRCCOPY);
+    SelectObject(memory, previous);
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), pixels.width, -pixels.height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    std::vector<uint32_t> bits(static_cast<size_t>(pixels.width * pixels.height));
+    GetDIBits(memory, bitmap, 0, static_cast<UINT>(pixels.height), bits.data(), &info, DIB_RGB_COLORS);
+    for (uint32_t bgr : bits) pixels.values.push_back(RGB((bgr >> 16) & 0xFF, (bgr >> 8) & 0xFF, bgr & 0xFF));
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
     return pixels;
 }
 
@@ -139,45 +98,34 @@ Pixels client_pixels(HWND window) {
     return client_pixels(window, client);
 }
 
-COLORREF background_at(int x, int) { return (x / 3) % 2 ? RGB(50, 51, 43) : RGB(40, 90, 170); }
-
 Split split(const Pixels& pixels, const RECT& area, COLORREF colour) {
     Split result;
     for (int y = 0; y < pixels.height; ++y)
         for (int x = 0; x < pixels.width; ++x) {
             COLORREF p = pixels.at(x, y);
             if (p == colour) ++result.coloured;
-            else if (p == background_at(area.left + x, area.top + y)) ++result.background;
+            else if (p == background_at(area.left + x)) ++result.background;
             else ++result.other;
         }
     return result;
 }
 
-namespace {
-
-void fill(HDC dc, const RECT& area, COLORREF colour) {
-    HBRUSH brush = CreateSolidBrush(colour);
-    FillRect(dc, &area, brush);
-    DeleteObject(brush);
+ColourAnswer ask_colours(HWND window, HWND control, UINT message, int mode_before) {
+    HDC dc = GetDC(control);
+    SetTextColor(dc, UNSET);
+    SetBkColor(dc, UNSET);
+    SetBkMode(dc, mode_before);
+    auto brush = reinterpret_cast<HBRUSH>(
+        SendMessageA(window, message, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(control)));
+    ColourAnswer answer{brush, GetTextColor(dc), GetBkColor(dc), GetBkMode(dc)};
+    ReleaseDC(control, dc);
+    return answer;
 }
-
-} // namespace
-
-void paint_stripes(HDC dc, const RECT& client) {
-    for (int x = 0; x < client.right; x += 3) fill(dc, RECT{x, 0, x + 3, client.bottom}, background_at(x, 0));
-}
-
-void paint_background(HWND window) {
-    procedure_behind_background = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(background_procedure)));
-    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-}
-
-void make_transparent(HWND control) { transparent_controls.push_back(control); }
 
 TestWindow::TestWindow() {
-    handle_ = static_cast<HWND>(rt::open_window(0, 0, 0, 700, 440, "\xCE\xEA\xED\xEE", CONVERTER_WINDOW_FLAGS));
-    paint_background(handle_);
+    handle_ = static_cast<HWND>(rt::open_window(0, 0, 0, 700, 440, "\xCE\xEA\xED\xEE", 0x90000001));  // the converter's
+    SetPropA(handle_, "test window", this);
+    behind_ = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(handle_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(procedure)));
     rt::hide_window(0, 0);
     SetForegroundWindow(handle_);
     read_events();
@@ -185,10 +133,29 @@ TestWindow::TestWindow() {
 
 TestWindow::~TestWindow() {
     rt::close_window(0);
-    transparent_controls.clear();
     read_events(50);
 }
 
-void park_mouse() { test_support::send_x_input("mousemove 5 5"); }
+LRESULT CALLBACK TestWindow::procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    auto* self = static_cast<TestWindow*>(GetPropA(window, "test window"));
+    if (!self) return DefWindowProcA(window, message, wparam, lparam);
+    auto dc = reinterpret_cast<HDC>(wparam);
+    const auto& transparent = self->transparent_controls_;
+    if (message == WM_ERASEBKGND) {
+        RECT client;
+        GetClientRect(window, &client);
+        for (RECT stripe{0, 0, 3, client.bottom}; stripe.left < client.right; stripe.left += 3, stripe.right += 3) {
+            HBRUSH brush = CreateSolidBrush(background_at(stripe.left));
+            FillRect(dc, &stripe, brush);
+            DeleteObject(brush);
+        }
+        return 1;
+    }
+    if (message == WM_CTLCOLORSTATIC && std::count(transparent.begin(), transparent.end(), reinterpret_cast<HWND>(lparam))) {
+        SetBkMode(dc, TRANSPARENT);
+        return reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH));
+    }
+    return CallWindowProcA(self->behind_, window, message, wparam, lparam);
+}
 
 } // namespace gui_test

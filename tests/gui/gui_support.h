@@ -1,5 +1,5 @@
-// Helpers of the window and gadget tests: reading the event stream, real X input on another thread
-// while this one reads events, screen pixels, and a test window whose background the test paints.
+// Helpers of the window and gadget tests: the event stream, real X input on another thread while
+// this one reads events, screen pixels, and a test window whose background the test paints.
 #pragma once
 
 #include <windows.h>
@@ -13,52 +13,50 @@ namespace gui_test {
 // One event as the accessors described it right after its wait returned.
 struct SeenEvent {
     int event;
-    intptr_t window;
-    intptr_t gadget;
+    intptr_t window, gadget;
     int type;
 };
-
-// Reads events until none has come for quiet_ms, or for limit_ms at most (a running control's
-// timer never lets the stream fall quiet); the events returned are never 0.
+// Reads events until none has come for quiet_ms, or for limit_ms at most; never returns event 0.
 std::vector<SeenEvent> read_events(int quiet_ms = 150, int limit_ms = 2000);
-// Only those with the given code.
 std::vector<SeenEvent> only(const std::vector<SeenEvent>& events, int code);
-
-// Runs `xdotool <arguments>` while this thread reads the event stream (the X input helper pumps
-// the messages of the thread it runs on, so it runs on its own), then reads until quiet.
+std::vector<int> gadget_types(const std::vector<SeenEvent>& events, intptr_t gadget);  // in order
+// Runs `xdotool <arguments>` on another thread (the X input helper pumps the messages of its
+// thread) while this one reads the event stream, then reads until quiet.
 std::vector<SeenEvent> events_during_input(const std::string& xdotool_arguments, int quiet_ms = 200);
-// The screen point of a client point of a window, as xdotool's "mousemove X Y" text.
-std::string screen_point(HWND window, int x, int y);
+std::string screen_point(HWND window, int x, int y);  // xdotool's "mousemove X Y" to a client point
+void park_mouse();                                     // in a corner no test window covers
 
-// A rectangle of screen pixels read back from the screen (as COLORREF values).
+// Screen pixels as COLORREF values, row by row.
 struct Pixels {
     int width = 0, height = 0;
     std::vector<COLORREF> values;
     COLORREF at(int x, int y) const { return values[static_cast<size_t>(y * width + x)]; }
-    bool contains(COLORREF colour) const;
     bool operator==(const Pixels& other) const { return width == other.width && values == other.values; }
 };
-// The pixels of a client rectangle of a window, after letting pending paints run.
+// The pixels of a client rectangle (or of the whole client area), after letting pending paints run.
 Pixels client_pixels(HWND window, const RECT& client_area);
 Pixels client_pixels(HWND window);
 
-// The background the tests paint behind their gadgets: vertical stripes, 3 pixels of each colour.
-COLORREF background_at(int x, int y);
-// How the pixels of a client rectangle split: the striped background as painted under it, one
-// colour, or anything else.
+// How the pixels of a client rectangle of the test window split: its background as painted there
+// (vertical stripes, 3 pixels of each colour), one colour, or anything else.
 struct Split {
     int background = 0, coloured = 0, other = 0;
 };
 Split split(const Pixels& pixels, const RECT& area, COLORREF colour);
-void paint_stripes(HDC dc, const RECT& client);
-// Puts a procedure in front of the window that paints its background on WM_ERASEBKGND and answers
-// WM_CTLCOLORSTATIC of the controls made transparent with the null brush in transparent mode, as
-// the window background image and the colour library do for the converter's labels.
-void paint_background(HWND window);
-void make_transparent(HWND control);
 
-// The window the tests build in: window 0 of the converter's size and style, centred and shown,
-// with the painted background. Closes every window number the test used when it ends.
+// What a window answers a control's colour message with, and what it set in the control's device
+// context, which held UNSET colours and mode_before.
+struct ColourAnswer {
+    HBRUSH brush;
+    COLORREF text, back;
+    int mode;
+};
+constexpr COLORREF UNSET = RGB(1, 2, 3);
+ColourAnswer ask_colours(HWND window, HWND control, UINT message = WM_CTLCOLORSTATIC, int mode_before = OPAQUE);
+
+// Window 0 of the converter's size and style, centred and shown, with the striped background;
+// closed when the test ends. Its transparent controls get the null brush in transparent mode for
+// WM_CTLCOLORSTATIC, as the background image and the colour library give the converter's labels.
 class TestWindow {
 public:
     TestWindow();
@@ -66,12 +64,18 @@ public:
     TestWindow(const TestWindow&) = delete;
     TestWindow& operator=(const TestWindow&) = delete;
     HWND handle() const { return handle_; }
+    void make_transparent(HWND control) { transparent_controls_.push_back(control); }
+    Pixels pixels(const RECT& area) const { return client_pixels(handle_, area); }
+    // The events raised while the mouse moves to a client point and xdotool does `then` there.
+    std::vector<SeenEvent> input_at(int x, int y, const std::string& then = "") const {
+        return events_during_input(screen_point(handle_, x, y) + " " + then);
+    }
 
 private:
+    static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
     HWND handle_;
+    WNDPROC behind_ = nullptr;
+    std::vector<HWND> transparent_controls_;
 };
-
-// Moves the mouse to a corner no test window covers.
-void park_mouse();
 
 } // namespace gui_test
