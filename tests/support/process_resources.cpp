@@ -53,7 +53,7 @@ unsigned long gdi_objects_in_table() {
 
 bool is_own_window(HWND window) {
     DWORD process = 0;
-    return IsWindow(window) && GetWindowThreadProcessId(window, &process) && process == GetCurrentProcessId();
+    return GetWindowThreadProcessId(window, &process) && process == GetCurrentProcessId();
 }
 
 bool is_icon(HICON icon) {
@@ -116,14 +116,14 @@ unsigned long handles_in_system_list() {
     return count;
 }
 
-} // namespace
-
-uint64_t process_private_bytes() {
+uint64_t private_bytes() {
     PROCESS_MEMORY_COUNTERS_EX counters{};
     counters.cb = sizeof counters;
     GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters), sizeof counters);
     return counters.PrivateUsage ? counters.PrivateUsage : committed_private_regions();
 }
+
+} // namespace
 
 unsigned long process_kernel_handles() {
     DWORD handles = 0;
@@ -137,7 +137,7 @@ ProcessResources count_process_resources() {
     if (!counts.user_objects) counts.user_objects = user_objects_in_table();  // before GDI: it makes bitmaps
     if (!counts.gdi_objects) counts.gdi_objects = gdi_objects_in_table();
     counts.kernel_handles = process_kernel_handles();
-    counts.private_bytes = process_private_bytes();
+    counts.private_bytes = private_bytes();
     return counts;
 }
 
