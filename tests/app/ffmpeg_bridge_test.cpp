@@ -1,5 +1,5 @@
-// The ffmpeg bridge as the front-end starts it: an ANSI command line and pipes for its standard
-// output and error, running Debian's ffmpeg on generated pictures (lavfi), so no source is needed.
+// The ffmpeg bridge as the front-end starts it, with an ANSI command line, running Debian's ffmpeg
+// on generated pictures (lavfi), so that no source file is needed.
 #include <gtest/gtest.h>
 
 #include "system/scratch_folder.h"
@@ -7,50 +7,10 @@
 #include <windows.h>
 
 #include <string>
-#include <thread>
 
 namespace {
 
-struct BridgeRun {
-    DWORD status = STILL_ACTIVE;
-    std::string output, errors;
-};
-
-std::string read_all(HANDLE pipe) {
-    std::string text;
-    char buffer[4096];
-    for (DWORD read = 0; ReadFile(pipe, buffer, sizeof buffer, &read, nullptr) && read;) text.append(buffer, read);
-    CloseHandle(pipe);
-    return text;
-}
-
-BridgeRun run_bridge(const std::string& arguments, const std::string& directory) {
-    SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
-    HANDLE output = nullptr, errors = nullptr;
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    CreatePipe(&output, &startup.hStdOutput, &inheritable, 0);
-    CreatePipe(&errors, &startup.hStdError, &inheritable, 0);
-    SetHandleInformation(output, HANDLE_FLAG_INHERIT, 0);
-    SetHandleInformation(errors, HANDLE_FLAG_INHERIT, 0);
-    std::string command = "\"" BRIDGE_PROGRAM "\" " + arguments;
-    PROCESS_INFORMATION process{};
-    const BOOL started = CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, directory.c_str(),
-                                        &startup, &process);
-    CloseHandle(startup.hStdOutput);
-    CloseHandle(startup.hStdError);
-    BridgeRun run;
-    std::thread errors_reader([&] { run.errors = read_all(errors); });
-    run.output = read_all(output);
-    errors_reader.join();
-    if (!started) return run;
-    WaitForSingleObject(process.hProcess, 60000);
-    GetExitCodeProcess(process.hProcess, &run.status);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return run;
-}
+using test_support::read_file;
 
 // What the front-end relies on: the report and errors on standard error, progress on standard
 // output, ffmpeg's status; a Windows path and a Windows-1251 name ("клип 1.avi") name ffmpeg's file.
@@ -60,21 +20,41 @@ TEST(FfmpegBridgeTest, StreamsStatusAndWindowsNamesReachFfmpegAndTheCaller) {
     const struct {
         const char* what;
         std::string arguments;
-        bool succeeds;
+        DWORD status;
         const char* in_output;
         const char* in_errors;
-        std::string made;
+        std::string made;  // the file ffmpeg wrote, if any
     } rows[] = {
-        {"progress", pictures + "-progress pipe:1 -y \"" + folder.file("out.avi") + "\"", true, "progress=end",
+        {"progress", pictures + "-progress pipe:1 -y \"" + folder.file("out.avi") + "\"", 0, "progress=end",
          "Stream #0:0", folder.file("out.avi")},
-        {"a Cyrillic name", pictures + "-y \"\xEA\xEB\xE8\xEF 1.avi\"", true, "", "", folder.file("\xEA\xEB\xE8\xEF 1.avi")},
-        {"-sameq, which ffmpeg rejects", pictures + "-y -sameq same.avi", false, "", "sameq", ""},
+        {"a Cyrillic name", pictures + "-y \"\xEA\xEB\xE8\xEF 1.avi\"", 0, "", "", folder.file("\xEA\xEB\xE8\xEF 1.avi")},
+        {"-sameq, which ffmpeg rejects", pictures + "-y -sameq same.avi", 1, "", "sameq", ""},
     };
     for (const auto& row : rows) {
-        const BridgeRun run = run_bridge(row.arguments, folder.path());
-        EXPECT_EQ(run.status == 0, row.succeeds) << row.what << ": status " << run.status << "\n" << run.errors;
-        EXPECT_NE(run.output.find(row.in_output), std::string::npos) << row.what << ": " << run.output;
-        EXPECT_NE(run.errors.find(row.in_errors), std::string::npos) << row.what << ": " << run.errors;
+        SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
+        STARTUPINFOA startup{};
+        startup.cb = sizeof startup;
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdOutput = CreateFileA(folder.file("output").c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inheritable,
+                                         CREATE_ALWAYS, 0, nullptr);
+        startup.hStdError = CreateFileA(folder.file("errors").c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inheritable,
+                                        CREATE_ALWAYS, 0, nullptr);
+        std::string command = "\"" BRIDGE_PROGRAM "\" " + row.arguments;
+        PROCESS_INFORMATION process{};
+        DWORD status = STILL_ACTIVE;
+        if (CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, folder.path().c_str(), &startup,
+                           &process)) {
+            WaitForSingleObject(process.hProcess, 60000);
+            GetExitCodeProcess(process.hProcess, &status);
+            CloseHandle(process.hThread);
+            CloseHandle(process.hProcess);
+        }
+        CloseHandle(startup.hStdOutput);
+        CloseHandle(startup.hStdError);
+        const std::string output = read_file(folder.file("output")), errors = read_file(folder.file("errors"));
+        EXPECT_EQ(status, row.status) << row.what << "\n" << errors;
+        EXPECT_NE(output.find(row.in_output), std::string::npos) << row.what << ": " << output;
+        EXPECT_NE(errors.find(row.in_errors), std::string::npos) << row.what << ": " << errors;
         EXPECT_TRUE(row.made.empty() || test_support::file_exists(row.made)) << row.what << ": " << row.made;
     }
 }
