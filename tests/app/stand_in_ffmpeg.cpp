@@ -1,34 +1,47 @@
-// Stands in for the external conversion tool in the converter's tests. It records its exact
-// command line and current directory (two lines appended to the file named by STAND_IN_LOG, or
-// ffmpeg-calls.log in the current directory), stays running for STAND_IN_SECONDS seconds (0 when
-// unset) and writes the output file named by its last parameter into the current directory.
+// Stands in for the conversion tool in the converter's and the front-end's tests. It appends its
+// exact command line and current directory to the file STAND_IN_LOG names. A call without "-y" is
+// the front-end's probe: it answers with the report on a 2-second 320x240 source and exits 1, as
+// the real tool does without an output file. Any other call reports its progress in ten steps over
+// STAND_IN_SECONDS seconds (0 when unset) and creates its output file (the last argument), or, with
+// STAND_IN_FAIL set, writes error lines and exits 1.
 #include "support/process_record.h"
 
 #include <cstdio>
 #include <cstdlib>
-#include <string>
+#include <cstring>
 
 namespace {
 
-// The last space-separated word of the command line: the tool's output file.
-std::string last_parameter() {
-  std::string line = GetCommandLineA();
-  line.erase(line.find_last_not_of(' ') + 1);
-  return line.substr(line.find_last_of(' ') + 1);
+bool asks_for_output(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i)
+        if (std::strcmp(argv[i], "-y") == 0) return true;
+    return false;
 }
 
-bool write_output(const std::string& name) {
-  std::FILE* output = std::fopen(name.c_str(), "wb");
-  if (output == nullptr) return false;
-  std::fputs("converted by the stand-in tool\n", output);
-  return std::fclose(output) == 0;
+void report_progress(DWORD seconds) {
+    for (int tenth = 1; tenth <= 10; ++tenth) {
+        std::printf("frame=%d\nout_time_us=%d\nspeed=2.0x\nprogress=%s\n", tenth * 3, tenth * 200000,
+                    tenth == 10 ? "end" : "continue");
+        std::fflush(stdout);
+        Sleep(seconds * 100);
+    }
 }
 
-}  // namespace
+} // namespace
 
-int main() {
-  std::string log = test_support::environment_variable("STAND_IN_LOG");
-  if (!test_support::append_start_record(log.empty() ? "ffmpeg-calls.log" : log)) return 2;
-  Sleep(1000 * static_cast<DWORD>(std::atoi(test_support::environment_variable("STAND_IN_SECONDS").c_str())));
-  return write_output(last_parameter()) ? 0 : 3;
+int main(int argc, char** argv) {
+    test_support::append_start_record(test_support::environment_variable("STAND_IN_LOG"));
+    if (!asks_for_output(argc, argv)) {
+        std::fprintf(stderr, "Input #0, avi, from 'x.avi':\n  Duration: 00:00:02.00, start: 0.000000, bitrate: 9 kb/s\n"
+                             "  Stream #0:0: Video: mjpeg, yuvj420p(pc), 320x240, 15 fps, 15 tbr, 15 tbn\n"
+                             "At least one output file must be specified\n");
+        return 1;
+    }
+    if (!test_support::environment_variable("STAND_IN_FAIL").empty()) {
+        std::fprintf(stderr, "Stream mapping:\n[mp3 @ 0001] Invalid sample rate\nConversion failed!\n");
+        return 1;
+    }
+    report_progress(static_cast<DWORD>(std::atoi(test_support::environment_variable("STAND_IN_SECONDS").c_str())));
+    std::FILE* output = std::fopen(argv[argc - 1], "wb");
+    return output && std::fclose(output) == 0 ? 0 : 3;
 }

@@ -1,235 +1,169 @@
-// FFmpeg.exe as the converter starts it: a real child process with the real tool's stand-in beside
-// it, its status and what it says read back; and its console window placed clear of the caller's.
+// FFmpeg.exe (the front-end) as the converter starts it: a real child process with the stand-in
+// tool behind it; its status, what it says and where its console goes, read back.
 #include "system/scratch_folder.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <string>
+#include <utility>
 
 namespace {
 
-using test_support::ScratchFolder;
-using test_support::file_exists;
 using test_support::read_file;
 
-constexpr DWORD CHILD_TIMEOUT_MS = 20000;
+const std::string DONE = "\xc2\xfb\xef\xee\xeb\xed\xe5\xed\xee ";  // "Выполнено ", each progress line's start
+const char* const FLV_CALL = "-i clip 1.avi -y  -sameq  clip 1.avi.flv";
 
-std::string windows_path(const char* built) {
-    std::string path = built;
-    if (!path.empty() && path[0] == '/') path = "Z:" + path;
-    for (char& c : path)
-        if (c == '/') c = '\\';
-    return path;
+// Its exit status once it has ended within the time (else it is ended with 9999); the handles closed.
+DWORD status_of(PROCESS_INFORMATION& process, DWORD timeout_ms) {
+    if (WaitForSingleObject(process.hProcess, timeout_ms) == WAIT_TIMEOUT) TerminateProcess(process.hProcess, 9999);
+    WaitForSingleObject(process.hProcess, INFINITE);
+    DWORD status = 9999;
+    GetExitCodeProcess(process.hProcess, &status);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return status;
 }
 
-struct Outcome {
-    DWORD status;
-    std::string said;  // standard output and standard error
-};
-
-// Runs "<folder>\FFmpeg.exe <arguments>" with PATH set as given, standard input from the null
-// device and its output into a file; a run that outlives the timeout is ended with its whole job.
-Outcome run_front_end(const ScratchFolder& scratch, const std::string& folder, const std::string& arguments,
-                      const std::string& path_variable) {
-    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    HANDLE said = CreateFileA(scratch.file("said.txt").c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
-                              0, nullptr);
-    HANDLE input = CreateFileA("NUL", GENERIC_READ, FILE_SHARE_READ, &inherit, OPEN_EXISTING, 0, nullptr);
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = input;
-    startup.hStdOutput = startup.hStdError = said;
-    std::string line = "\"" + folder + "\\FFmpeg.exe\" " + arguments;
-    SetEnvironmentVariableA("PATH", path_variable.c_str());
-    HANDLE job = CreateJobObjectA(nullptr, nullptr);
-    PROCESS_INFORMATION process{};
-    BOOL started = CreateProcessA(nullptr, &line[0], nullptr, nullptr, TRUE, CREATE_SUSPENDED | CREATE_NO_WINDOW,
-                                  nullptr, scratch.path().c_str(), &startup, &process);
-    Outcome outcome{9999, "not started, error " + std::to_string(GetLastError())};
-    if (started) {
-        AssignProcessToJobObject(job, process.hProcess);
-        ResumeThread(process.hThread);
-        if (WaitForSingleObject(process.hProcess, CHILD_TIMEOUT_MS) == WAIT_TIMEOUT) TerminateJobObject(job, 9998);
-        WaitForSingleObject(process.hProcess, INFINITE);
-        GetExitCodeProcess(process.hProcess, &outcome.status);
-        CloseHandle(process.hThread);
-        CloseHandle(process.hProcess);
+// A folder of its own per run (under Wine a file a child wrote may stay locked for a moment) with
+// the front-end in "app", the stand-in tool as "app\ffmpeg\ffmpeg.exe" when asked, a source
+// "clip 1.avi", and on PATH the front-end's own folder spelt differently, then "tools".
+class Layout {
+public:
+    explicit Layout(bool tool_beside) : scratch_(("front-end-" + std::to_string(++runs)).c_str()) {
+        CreateDirectoryA(app().c_str(), nullptr);
+        CopyFileA(FRONT_END, (app() + "\\FFmpeg.exe").c_str(), FALSE);
+        if (tool_beside) add_tool(app() + "\\ffmpeg");
+        test_support::write_file(scratch_.file("clip 1.avi"), "x");
+        SetEnvironmentVariableA("PATH", (app() + "\\.\\;" + tools()).c_str());
+        SetEnvironmentVariableA("STAND_IN_LOG", scratch_.file("calls.txt").c_str());
     }
-    CloseHandle(job);
-    CloseHandle(input);
-    CloseHandle(said);
-    if (started) outcome.said = read_file(scratch.file("said.txt"));
-    return outcome;
-}
-
-// A scratch folder with FFmpeg.exe in "app", the stand-in tool as "app\ffmpeg\ffmpeg.exe" when
-// asked, and a 1-byte source "clip 1.avi".
-// Each layout has a folder of its own: under Wine a file that a child process wrote to can stay
-// undeletable for a moment after the child has ended.
-struct Layout {
-    static inline int count = 0;
-    ScratchFolder scratch{("front-end-" + std::to_string(++count)).c_str()};
-    std::string app = scratch.file("app");
-    explicit Layout(bool tool_beside) {
-        CreateDirectoryA(app.c_str(), nullptr);
-        CopyFileA(windows_path(FRONT_END).c_str(), (app + "\\FFmpeg.exe").c_str(), FALSE);
-        if (tool_beside) add_tool(app + "\\ffmpeg");
-        test_support::write_file(scratch.file("clip 1.avi"), "x");
-    }
+    std::string app() const { return scratch_.file("app"); }
+    std::string tools() const { return scratch_.file("tools"); }
+    std::string calls() const { return read_file(scratch_.file("calls.txt")); }
+    bool made(const char* name) const { return test_support::file_exists(scratch_.file(name)); }
     void add_tool(const std::string& folder) const {
         CreateDirectoryA(folder.c_str(), nullptr);
-        CopyFileA(windows_path(STAND_IN_TOOL).c_str(), (folder + "\\ffmpeg.exe").c_str(), FALSE);
+        CopyFileA(STAND_IN_TOOL, (folder + "\\ffmpeg.exe").c_str(), FALSE);
     }
-    Outcome run(const std::string& arguments, const std::string& path_variable = "") const {
-        return run_front_end(scratch, app, arguments, path_variable);
+    PROCESS_INFORMATION start(const std::string& arguments, DWORD flags, STARTUPINFOA startup = {}) const {
+        startup.cb = sizeof startup;
+        std::string line = "\"" + app() + "\\FFmpeg.exe\" " + arguments;
+        PROCESS_INFORMATION process{};
+        CreateProcessA(nullptr, &line[0], nullptr, nullptr, startup.hStdOutput != nullptr, flags, nullptr,
+                       scratch_.path().c_str(), &startup, &process);
+        return process;
     }
+    // Runs it without a console, its output and errors into a file: its status and what it said.
+    std::pair<DWORD, std::string> run(const std::string& arguments) const {
+        SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+        const std::string said = scratch_.file("said.txt");
+        STARTUPINFOA startup{};
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdInput = CreateFileA("NUL", GENERIC_READ, FILE_SHARE_READ, &inherit, OPEN_EXISTING, 0, nullptr);
+        startup.hStdOutput = startup.hStdError =
+            CreateFileA(said.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
+        PROCESS_INFORMATION process = start(arguments, CREATE_NO_WINDOW, startup);
+        CloseHandle(startup.hStdInput);
+        CloseHandle(startup.hStdOutput);
+        const DWORD status = status_of(process, 20000);
+        return {status, read_file(said)};
+    }
+
+private:
+    static inline int runs = 0;
+    test_support::ScratchFolder scratch_;
 };
 
-struct FailureCase {
-    const char* what;
-    bool tool_beside;
-    const char* arguments;
-    const char* fail_variable;
-    DWORD status;
-    const char* message;  // Windows-1251
-};
-
-TEST(FrontEndTest, SaysWhatWentWrongAndEndsWithoutWaitingWhenThereIsNoConsole) {
-    const FailureCase cases[] = {
-        {"no tool", false, "-i clip 1.avi -y  -sameq  clip 1.avi.flv", nullptr, 2, "\xcd\xe5 \xed\xe0\xe9\xe4\xe5\xed\xe0 "
-                                                                                    "\xef\xf0\xee\xe3\xf0\xe0\xec\xec\xe0 ffmpeg.exe"},
+TEST(FrontEndTest, SaysWhatWentWrongAndEndsWithItsStatusWithoutWaitingWhenThereIsNoConsole) {
+    const struct {
+        const char* what;
+        bool tool_beside;
+        const char* arguments;
+        const char* fail;  // STAND_IN_FAIL
+        DWORD status;
+        const char* message;  // Windows-1251
+    } cases[] = {
+        {"no tool", false, FLV_CALL, nullptr, 2,
+         "\xcd\xe5 \xed\xe0\xe9\xe4\xe5\xed\xe0 \xef\xf0\xee\xe3\xf0\xe0\xec\xec\xe0 ffmpeg.exe"},
         {"no source file", true, "-i nothing.avi -y  -sameq  nothing.avi.flv", nullptr, 3,
          "\xc8\xf1\xf5\xee\xe4\xed\xfb\xe9 \xf4\xe0\xe9\xeb \xed\xe5 \xed\xe0\xe9\xe4\xe5\xed"},
         {"no source chosen", true, "-i  -y  -sameq  .flv", nullptr, 3,
          "\xc8\xf1\xf5\xee\xe4\xed\xfb\xe9 \xf4\xe0\xe9\xeb \xed\xe5 \xe2\xfb\xe1\xf0\xe0\xed"},
-        {"the tool fails", true, "-i clip 1.avi -y  -sameq  clip 1.avi.flv", "1", 1, "Invalid sample rate\r\n"},
+        {"the tool fails", true, FLV_CALL, "1", 1, "Invalid sample rate\r\n"},
     };
-    for (const FailureCase& c : cases) {
+    for (const auto& c : cases) {
         Layout layout(c.tool_beside);
-        SetEnvironmentVariableA("STAND_IN_FAIL", c.fail_variable);
-        Outcome outcome = layout.run(c.arguments);
+        SetEnvironmentVariableA("STAND_IN_FAIL", c.fail);
+        const auto [status, said] = layout.run(c.arguments);
         SetEnvironmentVariableA("STAND_IN_FAIL", nullptr);
-        EXPECT_EQ(outcome.status, c.status) << c.what << ": a failure ends with its own status, at once";
-        EXPECT_NE(outcome.said.find(c.message), std::string::npos) << c.what << ": said instead:\n" << outcome.said;
+        EXPECT_EQ(status, c.status) << c.what;
+        EXPECT_NE(said.find(c.message), std::string::npos) << c.what << ": said instead:\n" << said;
     }
 }
 
-TEST(FrontEndTest, SkipsItsOwnFolderOnPathAndRunsTheToolFoundAfterIt) {
+// FFmpeg.exe in its own folder is "ffmpeg.exe" to Windows: the search must not find itself.
+TEST(FrontEndTest, SkipsItsOwnFolderOnPathAndRunsTheToolFoundAfterItWithOptionsFromItsReport) {
     Layout layout(false);
-    std::string tools = layout.scratch.file("tools");
-    layout.add_tool(tools);
-    // Its own folder, spelt differently, holds FFmpeg.exe, which is "ffmpeg.exe" to Windows.
-    Outcome outcome = layout.run("-i clip 1.avi -y  -sameq  clip 1.avi.mpg", layout.app + "\\.\\;" + tools);
-    EXPECT_EQ(outcome.status, 0u) << outcome.said;
-    std::string calls = read_file(tools + "\\calls.txt");
-    EXPECT_NE(calls.find("-i \"clip 1.avi\" -y -sn -dn -c:v mpeg1video -q:v 2 -r 24000/1001 \"clip 1.avi.mpg\""),
+    layout.add_tool(layout.tools());
+    const auto [status, said] = layout.run("-i clip 1.avi -y  -sameq  clip 1.avi.mpg");
+    EXPECT_EQ(status, 0u) << said;
+    EXPECT_NE(layout.calls().find("-i \"clip 1.avi\" -y -sn -dn -c:v mpeg1video -q:v 2 -r 24000/1001 \"clip 1.avi.mpg\""),
               std::string::npos)
-        << "the tool gets the options chosen from its own report, the source's path whole:\n" << calls;
-    EXPECT_TRUE(file_exists(layout.scratch.file("clip 1.avi.mpg")));
+        << layout.calls();
+    EXPECT_TRUE(layout.made("clip 1.avi.mpg"));
 }
 
 TEST(FrontEndTest, ShowsThePercentDoneAboutOnceASecondAndEndsAtAHundred) {
     Layout layout(true);
-    SetEnvironmentVariableA("STAND_IN_STEP_MS", "250");
-    Outcome outcome = layout.run("-i clip 1.avi -y  -sameq  clip 1.avi.avi");
-    SetEnvironmentVariableA("STAND_IN_STEP_MS", nullptr);
-    EXPECT_EQ(outcome.status, 0u) << outcome.said;
-    const std::string done = "\xc2\xfb\xef\xee\xeb\xed\xe5\xed\xee ";  // "Выполнено "
-    std::size_t lines = 0;
-    for (std::size_t at = outcome.said.find(done); at != std::string::npos; at = outcome.said.find(done, at + 1)) ++lines;
-    EXPECT_GE(lines, 2u) << "2.5 s of work: a line a second and the last one\n" << outcome.said;
-    EXPECT_LE(lines, 5u) << "not a line for each of the tool's ten reports\n" << outcome.said;
-    EXPECT_NE(outcome.said.find(done + "100 %"), std::string::npos) << outcome.said;
-}
-
-} // namespace
-
-namespace {
-
-LRESULT CALLBACK plain_window(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-    return DefWindowProcA(window, message, wparam, lparam);
-}
-
-void pump_messages(DWORD milliseconds) {
-    const DWORD end = GetTickCount() + milliseconds;
-    for (MSG message; static_cast<LONG>(end - GetTickCount()) > 0; Sleep(10))
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+    SetEnvironmentVariableA("STAND_IN_SECONDS", "3");
+    const auto [status, said] = layout.run(FLV_CALL);
+    SetEnvironmentVariableA("STAND_IN_SECONDS", nullptr);
+    EXPECT_EQ(status, 0u) << said;
+    size_t lines = 0;
+    for (size_t at = said.find(DONE); at != std::string::npos; at = said.find(DONE, at + 1)) ++lines;
+    EXPECT_TRUE(lines >= 2 && lines <= 5) << "3 s of work in ten reports: a line a second and the last one\n" << said;
+    EXPECT_NE(said.find(DONE + "100 %"), std::string::npos) << said;
 }
 
 // The window rectangle of another process's console, read by attaching to it; empty when it has none.
 RECT console_window_of(DWORD process) {
     RECT rect{};
     FreeConsole();
-    if (AttachConsole(process)) {
-        HWND console = GetConsoleWindow();
-        if (console) GetWindowRect(console, &rect);
-        FreeConsole();
-    }
+    if (AttachConsole(process) && GetConsoleWindow()) GetWindowRect(GetConsoleWindow(), &rect);
+    FreeConsole();
     return rect;
 }
 
-// Starts "<app>\FFmpeg.exe <arguments>" in a console of its own, as a GUI program starts it.
-PROCESS_INFORMATION start_with_console(const Layout& layout, const std::string& arguments) {
-    std::string line = "\"" + layout.app + "\\FFmpeg.exe\" " + arguments;
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, CREATE_NEW_CONSOLE, nullptr, layout.scratch.path().c_str(),
-                   &startup, &process);
-    return process;
-}
-
-void close_process(PROCESS_INFORMATION& process) {
-    WaitForSingleObject(process.hProcess, CHILD_TIMEOUT_MS);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-}
-
-TEST(FrontEndConsoleTest, MovesItsConsoleClearOfTheCallersWindow) {
+TEST(FrontEndConsoleTest, MovesItsConsoleClearOfTheCallersWindowAndKeepsItOnTheScreen) {
     Layout layout(true);
-    WNDCLASSA window_class{};
-    window_class.lpfnWndProc = plain_window;
-    window_class.hInstance = GetModuleHandleA(nullptr);
-    window_class.lpszClassName = "caller";
-    RegisterClassA(&window_class);
     // The converter's window, centred: on a 1920x1080 screen a full console window fits on no side of it.
-    const int x = (GetSystemMetrics(SM_CXSCREEN) - 700) / 2, y = (GetSystemMetrics(SM_CYSCREEN) - 440) / 2;
-    HWND caller = CreateWindowExA(0, "caller", "caller", WS_POPUP | WS_VISIBLE, x, y, 700, 440, nullptr, nullptr,
-                                  window_class.hInstance, nullptr);
-    pump_messages(200);
-
-    SetEnvironmentVariableA("STAND_IN_STEP_MS", "600");
-    PROCESS_INFORMATION process = start_with_console(layout, "-i clip 1.avi -y  -sameq  clip 1.avi.flv");
-    ASSERT_TRUE(process.hProcess);
-    SetEnvironmentVariableA("STAND_IN_STEP_MS", nullptr);
-    // Polled while the front-end runs (about 6 s): its console window appears at the screen's
-    // top left, over the caller's window, until the front-end shortens and moves it.
-    RECT console{}, caller_rect{}, overlap{};
-    GetWindowRect(caller, &caller_rect);
-    for (int tries = 0; tries < 40 && WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT; ++tries) {
-        pump_messages(100);
+    const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+    const RECT caller{(width - 700) / 2, (height - 440) / 2, (width + 700) / 2, (height + 440) / 2};
+    HWND window = CreateWindowExA(0, "STATIC", "caller", WS_POPUP | WS_VISIBLE, caller.left, caller.top, 700, 440,
+                                  nullptr, nullptr, nullptr, nullptr);
+    SetEnvironmentVariableA("STAND_IN_SECONDS", "6");
+    PROCESS_INFORMATION process = layout.start(FLV_CALL, CREATE_NEW_CONSOLE);
+    SetEnvironmentVariableA("STAND_IN_SECONDS", nullptr);
+    // It appears at the screen's top left, over the caller's window, until the front-end moves it.
+    RECT console{}, overlap{};
+    for (int tries = 0; tries < 40 && WaitForSingleObject(process.hProcess, 100) == WAIT_TIMEOUT; ++tries) {
         console = console_window_of(process.dwProcessId);
-        if (!IsRectEmpty(&console) && !IntersectRect(&overlap, &console, &caller_rect)) break;
+        if (!IsRectEmpty(&console) && !IntersectRect(&overlap, &console, &caller)) break;
     }
     EXPECT_FALSE(IsRectEmpty(&console)) << "a console program started without one gets a console window";
-    EXPECT_FALSE(IntersectRect(&overlap, &console, &caller_rect))
-        << "the console (" << console.left << "," << console.top << ")-(" << console.right << "," << console.bottom
-        << ") does not cover the caller's window";
-    EXPECT_TRUE(console.left >= 0 && console.top >= 0 && console.right <= GetSystemMetrics(SM_CXSCREEN) &&
-                console.bottom <= GetSystemMetrics(SM_CYSCREEN))
-        << "the console stays on the screen";
-    close_process(process);
-    DestroyWindow(caller);
+    EXPECT_FALSE(IntersectRect(&overlap, &console, &caller)) << "the console covers the caller's window";
+    EXPECT_TRUE(console.left >= 0 && console.top >= 0 && console.right <= width && console.bottom <= height)
+        << "the console leaves the screen";
+    status_of(process, 20000);
+    DestroyWindow(window);
 }
 
 TEST(FrontEndConsoleTest, AfterAFailureWaitsForAKeyPressedInItsConsole) {
     Layout layout(false);
-    PROCESS_INFORMATION process = start_with_console(layout, "-i clip 1.avi -y  -sameq  clip 1.avi.flv");
-    ASSERT_TRUE(process.hProcess);
-    EXPECT_EQ(WaitForSingleObject(process.hProcess, 1500), static_cast<DWORD>(WAIT_TIMEOUT))
-        << "with a console, the message stays until a key is pressed";
+    PROCESS_INFORMATION process = layout.start(FLV_CALL, CREATE_NEW_CONSOLE);
+    EXPECT_EQ(WaitForSingleObject(process.hProcess, 1500), static_cast<DWORD>(WAIT_TIMEOUT)) << "it waits for a key";
     FreeConsole();
     ASSERT_TRUE(AttachConsole(process.dwProcessId));
     HANDLE input = CreateFileA("CONIN$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
@@ -243,12 +177,7 @@ TEST(FrontEndConsoleTest, AfterAFailureWaitsForAKeyPressedInItsConsole) {
     EXPECT_TRUE(WriteConsoleInputA(input, keys, 2, &written));
     CloseHandle(input);
     FreeConsole();
-    EXPECT_EQ(WaitForSingleObject(process.hProcess, 5000), static_cast<DWORD>(WAIT_OBJECT_0)) << "a key ends the wait";
-    DWORD status = 0;
-    GetExitCodeProcess(process.hProcess, &status);
-    EXPECT_EQ(status, 2u) << "the failure's status, also after the wait";
-    TerminateProcess(process.hProcess, 1);
-    close_process(process);
+    EXPECT_EQ(status_of(process, 5000), 2u) << "a key ends the wait, with the failure's status";
 }
 
 } // namespace

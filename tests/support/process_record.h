@@ -1,5 +1,4 @@
-// What the tests' stand-in programs need to record how they were started: their environment,
-// their current directory, and an append-only log of lines.
+// What the tests' stand-in programs need to record how they were started.
 #pragma once
 
 #include <windows.h>
@@ -9,18 +8,9 @@
 namespace test_support {
 
 inline std::string environment_variable(const char* name) {
-  const DWORD size = GetEnvironmentVariableA(name, nullptr, 0);
-  if (size == 0) return {};
-  std::string value(size, '\0');
-  value.resize(GetEnvironmentVariableA(name, value.data(), size));
-  return value;
-}
-
-inline std::string current_directory() {
-  const DWORD size = GetCurrentDirectoryA(0, nullptr);
-  std::string directory(size, '\0');
-  directory.resize(GetCurrentDirectoryA(size, directory.data()));
-  return directory;
+    std::string value(GetEnvironmentVariableA(name, nullptr, 0), '\0');
+    value.resize(GetEnvironmentVariableA(name, value.data(), static_cast<DWORD>(value.size())));
+    return value;
 }
 
 // Appends the program's exact command line and its current directory, one line each, as one
@@ -28,14 +18,16 @@ inline std::string current_directory() {
 // record goes out in a single WriteFile, so records of programs started at the same moment never
 // interleave or overwrite each other.
 inline bool append_start_record(const std::string& log_path) {
-  HANDLE log = CreateFileA(log_path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                           OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (log == INVALID_HANDLE_VALUE) return false;
-  const std::string record = std::string(GetCommandLineA()) + "\n" + current_directory() + "\n";
-  DWORD written = 0;
-  const bool ok = WriteFile(log, record.data(), static_cast<DWORD>(record.size()), &written, nullptr) &&
-                  written == record.size();
-  return CloseHandle(log) && ok;
+    HANDLE log = CreateFileA(log_path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                             OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (log == INVALID_HANDLE_VALUE) return false;
+    std::string directory(MAX_PATH, '\0');
+    directory.resize(GetCurrentDirectoryA(MAX_PATH, directory.data()));
+    const std::string record = std::string(GetCommandLineA()) + "\n" + directory + "\n";
+    DWORD written = 0;
+    const bool ok = WriteFile(log, record.data(), static_cast<DWORD>(record.size()), &written, nullptr) &&
+                    written == record.size();
+    return CloseHandle(log) && ok;
 }
 
-}  // namespace test_support
+} // namespace test_support

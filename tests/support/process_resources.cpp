@@ -32,51 +32,41 @@ struct GdiHandleEntry {
 };
 static_assert(sizeof(GdiHandleEntry) == 24, "Wine's GDI handle entry is 24 bytes");
 
-constexpr int GDI_TABLE_ENTRIES = 0x10000;
-constexpr size_t GDI_TABLE_IN_PEB = sizeof(void*) == 8 ? 0xF8 : 0x94;
-constexpr UINT FIRST_USER_HANDLE = 0x20, LAST_USER_HANDLE = 0xFFEF;
-
-const GdiHandleEntry* gdi_handle_table() {
+unsigned long gdi_objects_in_table() {
+    constexpr size_t GDI_TABLE_IN_PEB = sizeof(void*) == 8 ? 0xF8 : 0x94;
     PROCESS_BASIC_INFORMATION process{};
     if (NtQueryInformationProcess(GetCurrentProcess(), ProcessBasicInformation, &process, sizeof process, nullptr) != 0)
-        return nullptr;
+        return 0;
     const auto* peb = reinterpret_cast<const uint8_t*>(process.PebBaseAddress);
-    return *reinterpret_cast<const GdiHandleEntry* const*>(peb + GDI_TABLE_IN_PEB);
-}
-
-unsigned long gdi_objects_in_table() {
-    const GdiHandleEntry* table = gdi_handle_table();
+    const auto* table = *reinterpret_cast<const GdiHandleEntry* const*>(peb + GDI_TABLE_IN_PEB);
     unsigned long live = 0;
-    for (int i = 0; table && i < GDI_TABLE_ENTRIES; ++i) live += table[i].type != 0;
+    for (int i = 0; table && i < 0x10000; ++i) live += table[i].type != 0;
     return live;
 }
 
-bool is_own_window(HWND window) {
-    DWORD process = 0;
-    return IsWindow(window) && GetWindowThreadProcessId(window, &process) && process == GetCurrentProcessId();
-}
-
-bool is_icon(HICON icon) {
-    ICONINFO info;
-    if (!GetIconInfo(icon, &info)) return false;
-    if (info.hbmColor) DeleteObject(info.hbmColor);
-    if (info.hbmMask) DeleteObject(info.hbmMask);
-    return true;
-}
-
 bool is_user_object(HANDLE handle) {
-    return is_own_window(static_cast<HWND>(handle)) || IsMenu(static_cast<HMENU>(handle)) ||
-           CopyAcceleratorTableA(static_cast<HACCEL>(handle), nullptr, 0) > 0 || is_icon(static_cast<HICON>(handle));
+    DWORD process = 0;
+    ICONINFO icon;
+    if (GetWindowThreadProcessId(static_cast<HWND>(handle), &process)) return process == GetCurrentProcessId();
+    if (IsMenu(static_cast<HMENU>(handle)) || CopyAcceleratorTableA(static_cast<HACCEL>(handle), nullptr, 0) > 0) return true;
+    if (!GetIconInfo(static_cast<HICON>(handle), &icon)) return false;
+    DeleteObject(icon.hbmColor);
+    DeleteObject(icon.hbmMask);
+    return true;
 }
 
 unsigned long user_objects_in_table() {
     unsigned long live = 0;
-    for (UINT handle = FIRST_USER_HANDLE; handle <= LAST_USER_HANDLE; handle += 2)
+    for (UINT handle = 0x20; handle <= 0xFFEF; handle += 2)
         live += is_user_object(reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(handle)));
     return live;
 }
 
-uint64_t committed_private_regions() {
+uint64_t private_bytes() {
+    PROCESS_MEMORY_COUNTERS_EX counters{};
+    counters.cb = sizeof counters;
+    GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters), sizeof counters);
+    if (counters.PrivateUsage) return counters.PrivateUsage;
     uint64_t committed = 0;
     MEMORY_BASIC_INFORMATION region;
     for (const char* at = nullptr; VirtualQuery(at, &region, sizeof region) == sizeof region;) {
@@ -101,9 +91,9 @@ struct SystemHandles {
     ULONG count;
     SystemHandle handles[1];
 };
-constexpr auto SYSTEM_HANDLE_INFORMATION = static_cast<SYSTEM_INFORMATION_CLASS>(16);
 
 unsigned long handles_in_system_list() {
+    constexpr auto SYSTEM_HANDLE_INFORMATION = static_cast<SYSTEM_INFORMATION_CLASS>(16);
     std::vector<char> list(1 << 20);
     ULONG needed = 0;
     while (NtQuerySystemInformation(SYSTEM_HANDLE_INFORMATION, list.data(), static_cast<ULONG>(list.size()), &needed) != 0) {
@@ -111,19 +101,12 @@ unsigned long handles_in_system_list() {
         list.resize(list.size() * 2);
     }
     const auto* system = reinterpret_cast<const SystemHandles*>(list.data());
-    unsigned long count = 0;
-    for (ULONG i = 0; i < system->count; ++i) count += system->handles[i].process_id == GetCurrentProcessId();
-    return count;
+    unsigned long own = 0;
+    for (ULONG i = 0; i < system->count; ++i) own += system->handles[i].process_id == GetCurrentProcessId();
+    return own;
 }
 
 } // namespace
-
-uint64_t process_private_bytes() {
-    PROCESS_MEMORY_COUNTERS_EX counters{};
-    counters.cb = sizeof counters;
-    GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters), sizeof counters);
-    return counters.PrivateUsage ? counters.PrivateUsage : committed_private_regions();
-}
 
 unsigned long process_kernel_handles() {
     DWORD handles = 0;
@@ -137,7 +120,7 @@ ProcessResources count_process_resources() {
     if (!counts.user_objects) counts.user_objects = user_objects_in_table();  // before GDI: it makes bitmaps
     if (!counts.gdi_objects) counts.gdi_objects = gdi_objects_in_table();
     counts.kernel_handles = process_kernel_handles();
-    counts.private_bytes = process_private_bytes();
+    counts.private_bytes = private_bytes();
     return counts;
 }
 

@@ -1,5 +1,4 @@
-// What the calling process holds: GDI objects, USER objects, kernel handles and private bytes. Made
-// for checks that a sequence of operations gives back all it takes (counts equal before and after).
+// What the calling process holds, for checks that a run of operations gives back all it takes.
 #pragma once
 
 #include <cstdint>
@@ -15,10 +14,6 @@ struct ProcessResources {
 
 // Counting the USER objects under Wine takes about 1.5 s (see the source).
 ProcessResources count_process_resources();
-
-// The private bytes alone, at once.
-uint64_t process_private_bytes();
-
 // The kernel handles alone, at once.
 unsigned long process_kernel_handles();
 

@@ -6,15 +6,13 @@
 
 namespace test_support {
 
-// Runs `xdotool <xdotool_arguments>` on the run's display and returns true when it exits with 0.
-// The arguments are UTF-8 text split at white space, except that after "type" the rest of the
-// line is one argument: send_x_input("type Z:\\tmp\\a b.avi"), send_x_input("key Return"),
-// send_x_input("mousemove 620 330 click 1"), send_x_input("search --sync --onlyvisible --name Окно").
-// While waiting it pumps this thread's messages, so this thread's windows keep answering.
-// Returns false without waiting longer than timeout_ms, or when the program runs without the agent.
+// Runs `xdotool <xdotool_arguments>` on the run's display; true when it exits with 0. The arguments
+// are UTF-8 text split at white space, except that after "type" the rest of the line is one
+// argument. While waiting it dispatches this thread's messages, so its windows keep answering.
+// False after timeout_ms, or at once when the program runs without the agent.
 bool send_x_input(const std::string& xdotool_arguments, int timeout_ms = 10000);
 
 // What the last send_x_input of this thread printed (e.g. the window ids that `search` found).
 const std::string& x_input_output();
 
-}  // namespace test_support
+} // namespace test_support
