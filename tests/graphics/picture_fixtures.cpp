@@ -20,26 +20,6 @@ void append_written(png_structp png, png_bytep data, size_t length) {
 
 int row_length(int width, int bits) { return (width * bits + 31) / 32 * 4; }
 
-// A 40-byte bitmap information header at `at`.
-void put_info_header(Bytes& out, size_t at, int width, int height, int bits, int colours) {
-    put_le(out, at, 40, 4);
-    put_le(out, at + 4, static_cast<uint32_t>(width), 4);
-    put_le(out, at + 8, static_cast<uint32_t>(height), 4);
-    put_le(out, at + 12, 1, 2);
-    put_le(out, at + 14, static_cast<uint32_t>(bits), 2);
-    put_le(out, at + 32, static_cast<uint32_t>(colours), 4);
-}
-
-// An icon image: its header (twice the height: colour and mask rows), black pixels, mask 0.
-Bytes icon_image(const IconPicture& picture) {
-    int colours = picture.bits <= 8 ? 1 << picture.bits : 0;
-    int rows = row_length(picture.width, picture.bits) + row_length(picture.width, 1);
-    Bytes image(40 + 4 * colours + static_cast<size_t>(rows) * picture.height);
-    put_info_header(image, 0, picture.width, picture.height * 2, picture.bits, 0);
-    for (int i = 0; picture.bits == 32 && i < picture.width * picture.height; ++i) put_le(image, 40 + 4 * i, 0xFF000000u, 4);
-    return image;
-}
-
 } // namespace
 
 Bytes encode_png(const PngPicture& picture) {
@@ -48,7 +28,7 @@ Bytes encode_png(const PngPicture& picture) {
     Bytes samples(length * picture.height);
     for (size_t i = 0; i < samples.size(); ++i) samples[i] = sample(i);
     std::vector<png_bytep> rows;
-    for (int y = 0; y < picture.height; ++y) rows.push_back(samples.data() + y * length);
+    for (int y = 0; y < picture.height; ++y) rows.push_back(&samples[y * length]);
     bool palette = picture.colour_type == PNG_COLOR_TYPE_PALETTE;
     std::vector<png_color> colours(palette ? 1u << picture.bit_depth : 0);
     Bytes alphas(colours.size());
@@ -74,11 +54,10 @@ Bytes encode_bmp(const BmpPicture& picture) {
     int colours = picture.bits <= 8 ? 1 << picture.bits : 0, length = row_length(picture.width, picture.bits);
     size_t pixels = 14 + 40 + 4 * static_cast<size_t>(colours);
     Bytes out(pixels + static_cast<size_t>(length) * rows);
-    out[0] = 'B';
-    out[1] = 'M';
-    put_le(out, 2, static_cast<uint32_t>(out.size()), 4);
-    put_le(out, 10, static_cast<uint32_t>(pixels), 4);
-    put_info_header(out, 14, picture.width, picture.height, picture.bits, colours);
+    // The file header, then a 40-byte information header: one plane, no compression.
+    const std::pair<size_t, uint32_t> fields[] = {{0, 'B' | 'M' << 8}, {2, static_cast<uint32_t>(out.size())}, {10, static_cast<uint32_t>(pixels)}, {14, 40},
+                                                  {18, picture.width}, {22, picture.height}, {26, 1 | picture.bits << 16}, {46, colours}};
+    for (auto [at, value] : fields) put_le(out, at, value, 4);
     for (int y = 0; picture.bits >= 24 && y < rows; ++y) {
         size_t row = pixels + static_cast<size_t>(picture.height < 0 ? y : rows - 1 - y) * length;  // bottom-up unless negative
         for (int x = 0; x < picture.width; ++x) {
@@ -96,15 +75,14 @@ Pixel expected_bmp_pixel(const BmpPicture& picture, int x, int y) {
 
 Bytes encode_icon(const std::vector<IconPicture>& pictures) {
     Bytes out(6 + 16 * pictures.size());
-    put_le(out, 2, 1, 2);
-    put_le(out, 4, static_cast<uint32_t>(pictures.size()), 2);
+    put_le(out, 2, 1 | static_cast<uint32_t>(pictures.size()) << 16, 4);  // type 1 (icon), entries
     for (size_t i = 0; i < pictures.size(); ++i) {
-        Bytes image = icon_image(pictures[i]);
+        // A BMP of twice the height without its file header: the colour rows, then room for the mask rows.
+        Bytes bmp = encode_bmp({pictures[i].width, 2 * pictures[i].height, pictures[i].bits, 255});
+        Bytes image(bmp.begin() + 14, bmp.end());
         size_t entry = 6 + 16 * i;
-        out[entry] = static_cast<uint8_t>(pictures[i].width);
-        out[entry + 1] = static_cast<uint8_t>(pictures[i].height);
-        put_le(out, entry + 4, 1, 2);
-        put_le(out, entry + 6, static_cast<uint32_t>(pictures[i].bits), 2);
+        put_le(out, entry, static_cast<uint32_t>(pictures[i].width | pictures[i].height << 8), 2);
+        put_le(out, entry + 4, 1 | static_cast<uint32_t>(pictures[i].bits) << 16, 4);  // planes, bits
         put_le(out, entry + 8, static_cast<uint32_t>(image.size()), 4);
         put_le(out, entry + 12, static_cast<uint32_t>(out.size()), 4);
         out.insert(out.end(), image.begin(), image.end());
