@@ -93,6 +93,7 @@ TEST_F(GraphicsTest, APointPastARowsEndReadsAsOutside) {
     start_drawing(image_output(22));
     draw_box(0, 0, 150, 15, rgb(1, 2, 3));
     EXPECT_EQ(read_point(150, 7), 0u);
+    EXPECT_EQ(read_point(0, 15), 0u) << "nor is a point below the last row";
 }
 
 // An italic letter reaches past its advance: the width measured and drawn includes the overhang.

@@ -73,10 +73,10 @@ TEST(PngDecoderTest, EveryColourTypeAndDepthDecodesAsLibpngReadsIt) {
     }
 }
 
-// The widest picture an image record can hold is read; one pixel wider is refused.
-TEST(PngDecoderTest, APictureWiderThanAnImageCanBeIsRefused) {
-    EXPECT_EQ(decoded_pixels(fixtures::encode_png({32767, 1, PNG_COLOR_TYPE_GRAY, 1, false, false})).size(), 32767u);
-    EXPECT_EQ(decoded_pixels(fixtures::encode_png({32768, 1, PNG_COLOR_TYPE_GRAY, 1, false, false})).size(), 0u);
+// The widest and the tallest picture an image record can hold are read; one pixel more is refused.
+TEST(PngDecoderTest, APictureLargerThanAnImageCanBeIsRefused) {
+    for (auto [width, height, accepted] : {std::tuple{32767, 1, true}, {1, 32767, true}, {32768, 1, false}, {1, 32768, false}})
+        EXPECT_EQ(decoded_pixels(fixtures::encode_png({width, height, PNG_COLOR_TYPE_GRAY, 1, false, false})).size(), accepted ? 32767u : 0u) << width << " x " << height;
 }
 
 #ifdef __SANITIZE_ADDRESS__
