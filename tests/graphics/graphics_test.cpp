@@ -104,6 +104,7 @@ TEST_F(GraphicsTest, ItalicTextCountsItsOverhangInItsWidth) {
     int width = text_width("H"), advance = 0;
     reference_text(font_handle(25), "H", &advance);
     EXPECT_GT(width, advance);
+    EXPECT_GT(text_height("H"), 30) << "30 points are 40 pixels";
     EXPECT_EQ(draw_text(3, 0, "H"), 3 + width);
 }
 
@@ -113,10 +114,10 @@ TEST_F(GraphicsTest, AnEightBitImageGetsItsDrawingWhenTheNextOutputIsPrepared) {
     ASSERT_NE(create_image(40, 8, 4, 8), 0);
     start_drawing(image_output(40));
     draw_box(0, 0, 4, 4, rgb(255, 255, 255));
+    EXPECT_EQ(read_point(1, 1), rgb(255, 255, 255)) << "the copy has 24 bits";
     EXPECT_EQ(*pixel_at(image_handle(40), 1, 1), 0) << "the image itself changes only at the end";
     ASSERT_NE(image_output(22), nullptr);
-    // The colour table is a grey ramp, so an index is a grey level; Wine finds the nearest entry
-    // through a 5-bit colour lookup, which lands up to 4 levels off.
+    // The colour table is a grey ramp (index = grey level); Wine's 5-bit nearest-entry lookup lands up to 4 off.
     for (int x = 0; x < 8; ++x) EXPECT_NEAR(*pixel_at(image_handle(40), x, 2), x < 4 ? 255 : 0, 4) << "grey level at " << x << ",2";
 }
 
@@ -160,6 +161,14 @@ HBITMAP halves(uint32_t left, uint32_t right) {
     HBITMAP bitmap = new_dib(4, 1, 32);
     for (int x = 0; x < 4; ++x) *reinterpret_cast<uint32_t*>(pixel_at(bitmap, x, 0)) = x < 2 ? left : right;
     return bitmap;
+}
+
+TEST(AlphaSupportTest, ADeviceBitmapHasAlphaWhenAPixelHasSome) {
+    const uint32_t with_alpha = 0x01000000, without = 0x00FFFFFF;
+    HBITMAP some = CreateBitmap(1, 1, 1, 32, &with_alpha), none = CreateBitmap(1, 1, 1, 32, &without);
+    EXPECT_TRUE(has_alpha(some));
+    EXPECT_FALSE(has_alpha(none));
+    for (HBITMAP bitmap : {some, none}) DeleteObject(bitmap);
 }
 
 // White only where a 32-bit picture with some alpha has none (no manifest: themed controls are off).

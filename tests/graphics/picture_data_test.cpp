@@ -19,7 +19,6 @@ namespace {
 using namespace rt;
 using fixtures::Bytes;
 using fixtures::Pixel;
-using fixtures::PngPicture;
 
 // The pixels, top row first, decoded as the image library does it into bottom-up rows of exactly
 // the picture's size; none when the data is refused or its rows are not all there.
@@ -131,8 +130,6 @@ TEST(BmpLayoutTest, HeadersOfWhatNoImageCanHoldAreRefused) {
     EXPECT_FALSE(read_bmp_layout(nullptr, 100, &layout));
 }
 
-bool icon_chosen(const Bytes& icon, IconImage* image) { return choose_icon_image(icon.data(), static_cast<int>(icon.size()), image); }
-
 // Where the icon file holds the image of entry `index`.
 const uint8_t* entry_image(const Bytes& icon, int index) {
     const uint8_t* entry = icon.data() + 6 + 16 * index;
@@ -149,15 +146,13 @@ TEST(IconImageTest, TheEntryOfTheFirstSizeWithMostBitsIsChosenTheEarlierOnATie) 
     for (const auto& [what, entries, index] : rows) {
         Bytes icon = fixtures::encode_icon(entries);
         IconImage image{};
-        ASSERT_TRUE(icon_chosen(icon, &image)) << what;
+        ASSERT_TRUE(choose_icon_image(icon.data(), static_cast<int>(icon.size()), &image)) << what;
         const fixtures::IconPicture& chosen = entries[static_cast<size_t>(index)];
         EXPECT_EQ(image.data, entry_image(icon, index)) << what;
         EXPECT_EQ((std::array<int, 3>{image.width, image.height, image.bit_count}), (std::array<int, 3>{chosen.width, chosen.height, chosen.bits}))
             << what << ": width, height (half the bitmap header's) and bits";
     }
 }
-
-// --- Pixel arithmetic ----------------------------------------------------------------------------
 
 using Bgra = std::array<int, 4>;  // blue, green, red, alpha (0 at 24 bits)
 
@@ -175,10 +170,7 @@ struct Canvas {
             for (int x = 0; x < w; ++x) std::copy_n(fill.begin(), d / 8, address(x, y));
     }
     uint8_t* address(int x, int y) { return &memory[static_cast<size_t>(height - 1 - y) * row_length + x * depth / 8]; }
-    Bgra at(int x, int y) {
-        const uint8_t* p = address(x, y);
-        return {p[0], p[1], p[2], depth == 32 ? p[3] : 0};
-    }
+    Bgra at(int x, int y) { return {address(x, y)[0], address(x, y)[1], address(x, y)[2], depth == 32 ? address(x, y)[3] : 0}; }
     void box(int mode, Colour colour, int x, int y, int w, int h) {
         plot_box(rows, plot_routine(mode, depth), apply_colour(colour, premultiplies(mode)), x, y, w, h, (mode & DRAW_OUTLINED) != 0);
     }

@@ -18,8 +18,6 @@ void append_written(png_structp png, png_bytep data, size_t length) {
     out->insert(out->end(), data, data + length);
 }
 
-int row_length(int width, int bits) { return (width * bits + 31) / 32 * 4; }
-
 } // namespace
 
 Bytes encode_png(const PngPicture& picture) {
@@ -51,7 +49,7 @@ Bytes encode_png(const PngPicture& picture) {
 
 Bytes encode_bmp(const BmpPicture& picture) {
     int rows = picture.height < 0 ? -picture.height : picture.height;
-    int colours = picture.bits <= 8 ? 1 << picture.bits : 0, length = row_length(picture.width, picture.bits);
+    int colours = picture.bits <= 8 ? 1 << picture.bits : 0, length = (picture.width * picture.bits + 31) / 32 * 4;
     size_t pixels = 14 + 40 + 4 * static_cast<size_t>(colours);
     Bytes out(pixels + static_cast<size_t>(length) * rows);
     // The file header, then a 40-byte information header: one plane, no compression.
