@@ -1,4 +1,4 @@
-// Writes the fuzzers' seeds: every kind of PNG the tests make into corpus/png_decoder, BMP and icon
+// Writes the fuzzers' seeds: a PNG of every colour type and depth into corpus/png_decoder, BMP and icon
 // files into corpus/image_headers, and the texts the converter gives the string functions (paths
 // with spaces, Cyrillic and quotes, the read-out's mask, numbers in each base, the front-end's calls, the tool's reports) into the folders of
 // the text targets. Usage: make_corpus CORPUS_FOLDER
@@ -60,15 +60,25 @@ int main(int argc, char** argv) {
     std::filesystem::path headers = std::filesystem::path(argv[1]) / "image_headers";
     std::filesystem::create_directories(png);
     std::filesystem::create_directories(headers);
-    for (const fixtures::PngPicture& picture : fixtures::every_png_kind())
-        write(png / (fixtures::png_name(picture) + ".png"), fixtures::encode_png(picture));
-    write(png / "rgb_8bit_stored.png", fixtures::encode_png({64, 64, PNG_COLOR_TYPE_RGB, 8, false, false}, 0));
+    const int kinds[][2] = {  // colour type, bit depth; each plain and interlaced, palettes also with tRNS
+        {PNG_COLOR_TYPE_RGB, 8},     {PNG_COLOR_TYPE_RGB, 16},  {PNG_COLOR_TYPE_RGB_ALPHA, 8}, {PNG_COLOR_TYPE_RGB_ALPHA, 16},
+        {PNG_COLOR_TYPE_PALETTE, 1}, {PNG_COLOR_TYPE_PALETTE, 2}, {PNG_COLOR_TYPE_PALETTE, 4}, {PNG_COLOR_TYPE_PALETTE, 8},
+        {PNG_COLOR_TYPE_GRAY, 1},    {PNG_COLOR_TYPE_GRAY, 2},  {PNG_COLOR_TYPE_GRAY, 4},      {PNG_COLOR_TYPE_GRAY, 8},
+        {PNG_COLOR_TYPE_GRAY, 16},   {PNG_COLOR_TYPE_GRAY_ALPHA, 8}, {PNG_COLOR_TYPE_GRAY_ALPHA, 16}};
+    for (const auto& kind : kinds)
+        for (int variant = 0; variant < (kind[0] == PNG_COLOR_TYPE_PALETTE ? 4 : 2); ++variant) {
+            bool interlaced = variant & 1, transparency = variant & 2;
+            std::string name = "type" + std::to_string(kind[0]) + "_" + std::to_string(kind[1]) + "bit" +
+                               (interlaced ? "_interlaced" : "") + (transparency ? "_trns" : "") + ".png";
+            write(png / name, fixtures::encode_png({13, 7, kind[0], kind[1], interlaced, transparency}));
+        }
+    write(png / "rgb_8bit_64.png", fixtures::encode_png({64, 64, PNG_COLOR_TYPE_RGB, 8, false, false}));
     for (int bits : {1, 4, 8, 16, 24, 32})
         for (int height : {3, -3})
             write(headers / ("bmp_" + std::to_string(bits) + (height < 0 ? "_top_down" : "") + ".bmp"),
                   fixtures::encode_bmp({5, height, bits, 128}));
-    write(headers / "icon_four_entries.ico", fixtures::encode_icon({{32, 32, 4, 1}, {32, 32, 8, 2}, {32, 32, 32, 3}, {48, 48, 32, 4}}));
-    write(headers / "icon_one_entry.ico", fixtures::encode_icon({{16, 16, 8, 5}}));
+    write(headers / "icon_four_entries.ico", fixtures::encode_icon({{32, 32, 4}, {32, 32, 8}, {32, 32, 32}, {48, 48, 32}}));
+    write(headers / "icon_one_entry.ico", fixtures::encode_icon({{16, 16, 8}}));
     write_text_seeds(argv[1]);
     return 0;
 }
