@@ -3,87 +3,58 @@
 
 #include "core/memory.h"
 #include "core/objects.h"
-#include "runtime.h"
 #include "core/system_libraries.h"
 #include "core/threads.h"
 #include "gui/colours.h"
-#include "gui/controls.h"
 #include "gui/gadgets.h"
 #include "gui/windows.h"
+#include "runtime.h"
 
 #include <windows.h>
 
 #include <commctrl.h>
 
 #include <cstdio>
-#include <cstring>
+#include <vector>
 
 namespace {
 
 using namespace rt;
 
-TEST(MemoryHeapTest, SizesOfZeroOrLessGiveNull) {
+TEST(MemoryHeapTest, BlocksAreZeroedAndKeptWhenResizedAndSizesOfZeroOrLessGiveNull) {
     EXPECT_EQ(allocate_memory(0), nullptr);
     EXPECT_EQ(allocate_memory(-1), nullptr);
-    auto* block = static_cast<unsigned char*>(allocate_memory(8));
-    std::memset(block, 0xAB, 8);
-    EXPECT_EQ(reallocate_memory(block, 0), nullptr);
-    EXPECT_NE(allocate_memory(8), block) << "a refused resize does not free the block";
-    for (int i = 0; i < 8; ++i) EXPECT_EQ(block[i], 0xAB) << "a refused resize leaves byte " << i << " alone";
-}
-
-TEST(MemoryHeapTest, BlocksAreZeroedAndKeepTheirContentsWhenResized) {
     auto* block = static_cast<unsigned char*>(reallocate_memory(nullptr, 10));
     ASSERT_NE(block, nullptr) << "a null block is allocated";
-    for (int i = 0; i < 10; ++i) EXPECT_EQ(block[i], 0);
-    std::memset(block, 0xAB, 10);
+    EXPECT_EQ(std::vector<unsigned char>(block, block + 10), std::vector<unsigned char>(10, 0));
+    std::fill_n(block, 10, 0xAB);
+    EXPECT_EQ(reallocate_memory(block, 0), nullptr) << "a refused resize leaves the block alone";
     block = static_cast<unsigned char*>(reallocate_memory(block, 100000));
-    for (int i = 0; i < 10; ++i) EXPECT_EQ(block[i], 0xAB) << "contents kept";
-    for (int i = 10; i < 100000; ++i) ASSERT_EQ(block[i], 0) << "new byte " << i << " zeroed";
+    std::vector<unsigned char> expected(100000, 0);
+    std::fill_n(expected.begin(), 10, 0xAB);
+    EXPECT_EQ(std::vector<unsigned char>(block, block + 100000), expected) << "contents kept, new bytes zeroed";
 }
 
-TEST(SystemLibraryTest, NumberedLibrariesAnswerWithTheirModuleAndExports) {
-    void* module = open_library(3, "kernel32.dll");
-    EXPECT_EQ(module, GetModuleHandleA("kernel32.dll"));
-    EXPECT_EQ(get_library_function(3, "GetTickCount"),
-              reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetTickCount")));
-    EXPECT_EQ(get_library_function(3, "NoSuchFunction"), nullptr);
-    EXPECT_EQ(get_library_function(3, nullptr), nullptr);
-    close_library(3);
-    EXPECT_EQ(get_library_function(3, "GetTickCount"), nullptr) << "a closed number answers nothing";
-    close_library(3);  // closing a number that is not live does nothing
-}
-
-TEST(SystemLibraryTest, DynamicLibrariesAreNamedByTheirIdentity) {
-    void* identity = open_library(DYNAMIC_NUMBER, "user32.dll");
-    ASSERT_NE(identity, nullptr);
-    EXPECT_NE(identity, GetModuleHandleA("user32.dll")) << "the identity is the record, not the module";
-    auto number = reinterpret_cast<intptr_t>(identity);
-    EXPECT_NE(get_library_function(number, "MessageBoxA"), nullptr);
-    close_library(number);
-    EXPECT_EQ(get_library_function(number, "MessageBoxA"), nullptr);
-}
-
-TEST(SystemLibraryTest, MissingLibrariesGiveNull) {
-    EXPECT_EQ(open_library(DYNAMIC_NUMBER, "no_such_library.dll"), nullptr);
-    EXPECT_EQ(open_library(4, "no_such_library.dll"), nullptr);
-    EXPECT_EQ(open_library(4, nullptr), nullptr);
-    EXPECT_EQ(get_library_function(4, "Anything"), nullptr);
-    EXPECT_EQ(get_library_function(12345, "Anything"), nullptr) << "a number never used";
-}
-
-TEST(SystemLibraryTest, ReusingANumberFreesTheLibraryItHeld) {
+TEST(SystemLibraryTest, LibrariesAnswerUnderTheirNumberOrIdentityUntilClosed) {
+    HMODULE kernel = GetModuleHandleA("kernel32.dll");
     ASSERT_EQ(GetModuleHandleA("mpr.dll"), nullptr) << "precondition: mpr not loaded yet";
-    open_library(5, "mpr.dll");
-    EXPECT_NE(GetModuleHandleA("mpr.dll"), nullptr);
-    open_library(5, "kernel32.dll");
-    EXPECT_EQ(GetModuleHandleA("mpr.dll"), nullptr) << "the old module was freed";
-    close_library(5);
-}
-
-int run_forever(intptr_t) {
-    Sleep(INFINITE);
-    return 0;
+    EXPECT_NE(open_library(5, "mpr.dll"), nullptr);
+    EXPECT_EQ(open_library(5, "kernel32.dll"), kernel) << "a number answers with the module";
+    EXPECT_EQ(GetModuleHandleA("mpr.dll"), nullptr) << "reusing a number freed the library it held";
+    EXPECT_EQ(get_library_function(5, "GetTickCount"), reinterpret_cast<void*>(GetProcAddress(kernel, "GetTickCount")));
+    EXPECT_EQ(get_library_function(5, "NoSuchFunction"), nullptr);
+    EXPECT_EQ(get_library_function(5, nullptr), nullptr);
+    auto identity = reinterpret_cast<intptr_t>(open_library(DYNAMIC_NUMBER, "kernel32.dll"));
+    EXPECT_NE(identity, reinterpret_cast<intptr_t>(kernel)) << "the identity is the record, not the module";
+    for (intptr_t number : {intptr_t{5}, identity}) {
+        EXPECT_NE(get_library_function(number, "GetTickCount"), nullptr) << number;
+        close_library(number);
+        EXPECT_EQ(get_library_function(number, "GetTickCount"), nullptr) << "a closed library answers nothing";
+    }
+    EXPECT_EQ(open_library(DYNAMIC_NUMBER, "no_such_library.dll"), nullptr);
+    EXPECT_EQ(open_library(4, nullptr), nullptr);
+    EXPECT_EQ(open_library(-5, "kernel32.dll"), nullptr);
+    EXPECT_EQ(get_library_function(4, "GetTickCount"), nullptr) << "a number whose library could not be loaded";
 }
 
 // Runs a check when the window gets its WM_DESTROY: shutdown is then under way, and the window
@@ -96,24 +67,27 @@ LRESULT CALLBACK watch_destruction(HWND window, UINT message, WPARAM wparam, LPA
     return CallWindowProcA(behind_watch, window, message, wparam, lparam);
 }
 
-void watch_window_destruction(HWND window, void (*check)()) {
+void end_runtime_watching_the_window(void* window, void (*check)()) {
     at_window_destruction = check;
     behind_watch = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(watch_destruction)));
+        SetWindowLongPtrA(static_cast<HWND>(window), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(watch_destruction)));
+    end_runtime();
 }
 
-struct ShutdownWitness {
-    HBRUSH back_brush;
-    HANDLE worker;
-};
-ShutdownWitness witness;
+HBRUSH back_brush;
+HANDLE worker;
+
+int run_forever(intptr_t) {
+    Sleep(INFINITE);
+    return 0;
+}
 
 void report_what_shutdown_has_done() {
     DWORD flags;
     std::fprintf(stderr, "window destroyed after: brush deleted %d, library freed %d, thread handle closed %d\n",
-                 GetObjectType(witness.back_brush) == 0, GetModuleHandleA("mpr.dll") == nullptr,
-                 !GetHandleInformation(witness.worker, &flags));
-    std::fflush(stderr);
+                 GetObjectType(back_brush) == 0, GetModuleHandleA("mpr.dll") == nullptr,
+                 !GetHandleInformation(worker, &flags));
+    std::fflush(stderr);  // the process ends through ExitProcess, which flushes nothing
 }
 
 // The colours are given back first, then the system libraries freed and the thread handles
@@ -121,20 +95,18 @@ void report_what_shutdown_has_done() {
 TEST(RuntimeDeathTest, ShutdownGivesBackColoursLibrariesAndThreadsBeforeClosingTheWindowsAndExitsZero) {
     EXPECT_EXIT(
         {
-            auto window = static_cast<HWND>(open_window(0, 10, 10, 200, 100, "shutdown", 0));
+            void* window = open_window(0, 10, 10, 200, 100, "shutdown", 0);
             auto field = static_cast<HWND>(text_field_gadget(3, 10, 10, 100, 20, "field"));
             colour_gadget(3, RGB(200, 30, 30), RGB(20, 40, 220));
             HDC dc = GetDC(field);
-            witness.back_brush = reinterpret_cast<HBRUSH>(
-                SendMessageA(window, WM_CTLCOLOREDIT, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(field)));
+            back_brush = reinterpret_cast<HBRUSH>(SendMessageA(static_cast<HWND>(window), WM_CTLCOLOREDIT,
+                                                               reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(field)));
             ReleaseDC(field, dc);
             open_library(1, "mpr.dll");
-            witness.worker = thread_handle_if_running(create_thread(run_forever, 0));
-            watch_window_destruction(window, report_what_shutdown_has_done);
-            end_runtime();
+            worker = thread_handle_if_running(create_thread(run_forever, 0));
+            end_runtime_watching_the_window(window, report_what_shutdown_has_done);
         },
-        testing::ExitedWithCode(0),
-        "window destroyed after: brush deleted 1, library freed 1, thread handle closed 1");
+        testing::ExitedWithCode(0), "window destroyed after: brush deleted 1, library freed 1, thread handle closed 1");
 }
 
 // Signalled when the window is being destroyed, and when the worker has made its calls then.
@@ -164,14 +136,13 @@ void let_the_worker_call() {
 TEST(RuntimeDeathTest, WorkerCallsDoNothingOnceShutdownHasBegun) {
     EXPECT_EXIT(
         {
-            auto window = static_cast<HWND>(open_window(0, 10, 10, 200, 100, "busy", 0));
+            void* window = open_window(0, 10, 10, 200, 100, "busy", 0);
             progress_bar_gadget(4, 10, 10, 150, 17, 0, 100, PBS_MARQUEE);
             hide_gadget(4, 1);
             windows_closing = CreateEventA(nullptr, TRUE, FALSE, nullptr);
             worker_reported = CreateEventA(nullptr, TRUE, FALSE, nullptr);
             create_thread(end_a_job_during_shutdown, 0);
-            watch_window_destruction(window, let_the_worker_call);
-            end_runtime();
+            end_runtime_watching_the_window(window, let_the_worker_call);
         },
         testing::ExitedWithCode(0), "calls during shutdown: timer 0, bar 0, shown 0, removed 0");
 }

@@ -1,8 +1,7 @@
-// A child program for the launcher's tests (and, copied as FFmpeg.exe, the converter's tool).
-// Its words, in any order: "sleep MS" waits first; "error TEXT" writes TEXT to standard error;
-// "echo" copies standard input to standard output until it ends; "exit N" chooses the exit code.
-// Other words are ignored. Last, it writes child-record.txt in its current directory: its command
-// line exactly as received, its current directory and its show state, one per line.
+// A child program for the launcher's tests. Its words, in any order: "sleep MS" waits first;
+// "error TEXT" writes TEXT to standard error; "echo" copies standard input to standard output
+// until it ends; "exit N" chooses the exit code. Last, it writes child-record.txt in its current
+// directory: its command line exactly as received, its current directory and its show state.
 #include <windows.h>
 
 #include <cstdio>
@@ -12,29 +11,23 @@
 namespace {
 
 void echo_input() {
-    HANDLE input = GetStdHandle(STD_INPUT_HANDLE), output = GetStdHandle(STD_OUTPUT_HANDLE);
     char chunk[4096];
     DWORD got, written;
-    while (ReadFile(input, chunk, sizeof chunk, &got, nullptr) && got)
-        if (!WriteFile(output, chunk, got, &written, nullptr)) return;
+    while (ReadFile(GetStdHandle(STD_INPUT_HANDLE), chunk, sizeof chunk, &got, nullptr) && got)
+        if (!WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), chunk, got, &written, nullptr)) return;
 }
 
-void write_error(const char* text) {
-    DWORD written;
-    WriteFile(GetStdHandle(STD_ERROR_HANDLE), text, static_cast<DWORD>(std::strlen(text)), &written, nullptr);
-}
-
+// Written under another name and renamed when complete, so that a reader never sees half a record.
 bool write_record() {
     char directory[MAX_PATH * 4] = "";
     GetCurrentDirectoryA(sizeof directory, directory);
     STARTUPINFOA startup{};
     GetStartupInfoA(&startup);
-    int show = startup.dwFlags & STARTF_USESHOWWINDOW ? startup.wShowWindow : -1;
-    std::FILE* record = std::fopen("child-record.txt.part", "wb");
+    std::FILE* record = std::fopen("child-record.part", "wb");
     if (!record) return false;
-    bool written = std::fprintf(record, "%s\n%s\n%d\n", GetCommandLineA(), directory, show) > 0;
-    // Renamed when complete, so that a reader never sees half a record.
-    return std::fclose(record) == 0 && written && MoveFileExA("child-record.txt.part", "child-record.txt", MOVEFILE_REPLACE_EXISTING);
+    bool written = std::fprintf(record, "%s\n%s\n%d\n", GetCommandLineA(), directory,
+                                startup.dwFlags & STARTF_USESHOWWINDOW ? startup.wShowWindow : -1) > 0;
+    return std::fclose(record) == 0 && written && MoveFileExA("child-record.part", "child-record.txt", MOVEFILE_REPLACE_EXISTING);
 }
 
 } // namespace
@@ -42,11 +35,11 @@ bool write_record() {
 int main(int argc, char** argv) {
     int code = 0;
     for (int i = 1; i < argc; ++i) {
-        bool has_value = i + 1 < argc;
-        if (!std::strcmp(argv[i], "sleep") && has_value) Sleep(static_cast<DWORD>(std::atoi(argv[++i])));
-        else if (!std::strcmp(argv[i], "error") && has_value) write_error(argv[++i]);
-        else if (!std::strcmp(argv[i], "echo")) echo_input();
-        else if (!std::strcmp(argv[i], "exit") && has_value) code = std::atoi(argv[++i]);
+        const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
+        if (!std::strcmp(argv[i], "echo")) echo_input();
+        else if (value && !std::strcmp(argv[i], "sleep")) Sleep(static_cast<DWORD>(std::atoi(argv[++i])));
+        else if (value && !std::strcmp(argv[i], "error")) std::fputs(argv[++i], stderr);
+        else if (value && !std::strcmp(argv[i], "exit")) code = std::atoi(argv[++i]);
     }
     return write_record() ? code : 100;
 }
