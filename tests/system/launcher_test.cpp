@@ -31,67 +31,53 @@ DWORD exit_code_of(HANDLE process) {
 std::string read_to_end(HANDLE pipe) {
     std::string text;
     char chunk[512];
-    DWORD got;
-    while (ReadFile(pipe, chunk, sizeof chunk, &got, nullptr) && got) text.append(chunk, got);
+    for (DWORD got; ReadFile(pipe, chunk, sizeof chunk, &got, nullptr) && got;) text.append(chunk, got);
     return text;
 }
 
-bool inheritable(HANDLE handle) {
-    DWORD flags = 0;
-    return GetHandleInformation(handle, &flags) && (flags & HANDLE_FLAG_INHERIT);
-}
-
+// A waiting call returns after the child ended, so its record (command line, current directory,
+// show state) is there; the directory is the one given, else the launcher's own.
 TEST(LauncherTest, TheChildGetsTheQuotedProgramASpaceAndTheParametersAsGivenInTheDirectoryAndShowState) {
-    ScratchFolder folder("command-line"), current("current");
-    char previous[MAX_PATH];
-    GetCurrentDirectoryA(MAX_PATH, previous);
-    SetCurrentDirectoryA(current.path().c_str());
-    const std::string quoted = "\"" + child + "\"", in_folder = folder.path();
+    ScratchFolder given("given"), own("own");
+    SetCurrentDirectoryA(own.path().c_str());
+    const std::string quoted = "\"" + child + "\"", in_given = given.path();
     const struct {
         std::string program;
         const char *parameters, *directory;
         int flags;
-        std::string record;  // the command line, the current directory, the show state
+        DWORD exit_code;
+        std::string record;
     } rows[] = {
-        {child, "-i C:\\a.avi -y  -sameq  a.avi.flv", in_folder.c_str(), RUN_WAIT,
-         quoted + " -i C:\\a.avi -y  -sameq  a.avi.flv\n" + in_folder + "\n1\n"},
-        {child, "  \"my clip.avi\" a\\\"b ", in_folder.c_str(), RUN_WAIT | RUN_HIDE,
-         quoted + "   \"my clip.avi\" a\\\"b \n" + in_folder + "\n0\n"},
-        {child, "", "", RUN_WAIT, quoted + "\n" + current.path() + "\n1\n"},
-        {quoted + " -a", nullptr, nullptr, RUN_WAIT, quoted + " -a\n" + current.path() + "\n1\n"},
+        {child, "-i C:\\a.avi -y  -sameq  a.avi.flv exit 5", in_given.c_str(), RUN_HIDE, 5,
+         quoted + " -i C:\\a.avi -y  -sameq  a.avi.flv exit 5\n" + in_given + "\n0\n"},
+        {child, "  \"my clip.avi\" a\\\"b ", "", 0, 0, quoted + "   \"my clip.avi\" a\\\"b \n" + own.path() + "\n1\n"},
+        {quoted + " -a", nullptr, nullptr, 0, 0, quoted + " -a\n" + own.path() + "\n1\n"},
     };
     for (const auto& row : rows) {
-        EXPECT_EQ(run_program(row.program.c_str(), row.parameters, row.directory, row.flags), 1) << row.record;
-        std::string record = folder.file("child-record.txt");
-        if (!row.directory || !*row.directory) record = current.file("child-record.txt");
-        EXPECT_EQ(read_file(record), row.record) << "a waiting call returns after the child wrote its record";
-        DeleteFileA(record.c_str());
+        ProcessRecord& record = record_of(run_program(row.program.c_str(), row.parameters, row.directory, RUN_WAIT | RUN_OPEN | row.flags));
+        EXPECT_EQ(exit_code_of(record.process), row.exit_code) << "the program has ended";
+        EXPECT_TRUE(!record.input && !record.output && !record.error) << "no pipe was asked for";
+        std::string written = (row.directory && *row.directory ? given : own).file("child-record.txt");
+        EXPECT_EQ(read_file(written), row.record);
+        DeleteFileA(written.c_str());
     }
-    SetCurrentDirectoryA(previous);
+    SetCurrentDirectoryA("C:\\");
 }
 
-TEST(LauncherTest, WaitReturnsWhenTheProgramHasEndedAndWithoutWaitWhileItRuns) {
-    ScratchFolder folder("wait");
-    ProcessRecord& waited = record_of(run_program(child.c_str(), "sleep 300 exit 7", folder.path().c_str(), RUN_WAIT | RUN_OPEN));
-    EXPECT_EQ(exit_code_of(waited.process), 7u);
-    EXPECT_TRUE(!waited.input && !waited.output && !waited.error) << "no pipe was asked for";
-    ProcessRecord& running = record_of(run_program(child.c_str(), "echo exit 4", folder.path().c_str(), RUN_OPEN | RUN_WRITE));
-    EXPECT_EQ(exit_code_of(running.process), STILL_ACTIVE) << "it cannot end before its input closes";
-    CloseHandle(running.input);
-    WaitForSingleObject(running.process, INFINITE);
-    EXPECT_EQ(exit_code_of(running.process), 4u);
-}
-
-// The first child echoes its input into the second's, and writes to its standard error.
+// The first child echoes its input into the second's and writes to its standard error; it cannot
+// end before its input closes, and the call does not wait for it.
 TEST(LauncherTest, PipesCarryDataBothWaysAndConnectFeedsOneProgramsOutputIntoAnother) {
     ScratchFolder first_folder("first"), second_folder("second");
     ProcessRecord& first = record_of(run_program(child.c_str(), "error oops echo exit 3", first_folder.path().c_str(),
                                                  RUN_OPEN | RUN_READ | RUN_WRITE | RUN_ERROR));
     ProcessRecord& second = record_of(run_program(child.c_str(), "echo", second_folder.path().c_str(),
                                                   RUN_OPEN | RUN_READ | RUN_CONNECT, &first));
-    for (HANDLE end : {first.input, first.output, first.error, second.output})
-        EXPECT_FALSE(inheritable(end)) << "the launcher's ends cannot leak into later children";
+    for (HANDLE end : {first.input, first.output, first.error, second.output}) {
+        DWORD flags = HANDLE_FLAG_INHERIT;
+        EXPECT_TRUE(GetHandleInformation(end, &flags) && !(flags & HANDLE_FLAG_INHERIT)) << "later children get no end";
+    }
     EXPECT_EQ(second.input, nullptr) << "the input belongs to the first program's record";
+    EXPECT_EQ(exit_code_of(first.process), STILL_ACTIVE);
     const std::string text = "first line\r\nsecond \xc0\xc1\xc2 line\n";
     DWORD written;
     WriteFile(first.input, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
@@ -120,6 +106,7 @@ class ShellFallbackTest : public testing::Test {
 protected:
     void SetUp() override { SetEnvironmentVariableA("FOLDER_OPEN_LOG", log.c_str()); }
     void TearDown() override { SetEnvironmentVariableA("FOLDER_OPEN_LOG", nullptr); }
+    bool opened_in_itself() { return read_file(log).find("\"" + target + "\"\n" + folder.path() + "\n") != std::string::npos; }
 
     ScratchFolder folder{"shell"}, logs{"shell-log"};
     std::string target = folder.path() + "\\", log = logs.file("folder-open.log");
@@ -133,33 +120,27 @@ TEST_F(ShellFallbackTest, StreamFlagsForbidTheShellAndAnOpenedFolderKeepsARecord
     }
     EXPECT_FALSE(file_exists(log)) << "the shell was never asked";
     ProcessRecord& record = record_of(run_program(target.c_str(), nullptr, nullptr, RUN_WAIT | RUN_OPEN | RUN_HIDE));
-    EXPECT_EQ(record.process_id, -1);
-    EXPECT_TRUE(!record.input && !record.output && !record.error);
-    EXPECT_TRUE(file_exists(log));
+    EXPECT_TRUE(record.process_id == -1 && !record.input && !record.output && !record.error);
+    EXPECT_TRUE(opened_in_itself()) << read_file(log);
 }
 
 // The shell runs in a COM apartment on the calling thread: one of its own on a thread without COM,
 // which it ends again, or the thread's own, which it keeps, even a multithreaded one.
-TEST_F(ShellFallbackTest, AFolderOpensInItselfFromAThreadWithOrWithoutItsOwnComAndItsComIsKept) {
-    const struct {
-        bool multithreaded_com;
-        HRESULT com_afterwards;  // of CoInitializeEx(multithreaded) after the call
-    } rows[] = {{false, S_OK}, {true, S_FALSE}};
-    for (const auto& row : rows) {
+TEST_F(ShellFallbackTest, AFolderOpensFromAThreadWithOrWithoutItsOwnComAndItsComIsKept) {
+    for (bool multithreaded : {false, true}) {
         DeleteFileA(log.c_str());
         intptr_t result = -1;
-        HRESULT afterwards = E_FAIL;
+        HRESULT afterwards = E_FAIL;  // of CoInitializeEx(multithreaded) after the call
         std::thread([&] {
-            if (row.multithreaded_com) CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+            if (multithreaded) CoInitializeEx(nullptr, COINIT_MULTITHREADED);
             result = run_program(target.c_str(), "", nullptr, RUN_WAIT);
             afterwards = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-            if (SUCCEEDED(afterwards)) CoUninitialize();
-            if (row.multithreaded_com) CoUninitialize();
+            CoUninitialize();
+            if (multithreaded) CoUninitialize();
         }).join();
-        EXPECT_EQ(result, 1) << row.multithreaded_com;
-        std::string opened = read_file(log);
-        EXPECT_NE(opened.find("\"" + target + "\"\n" + folder.path() + "\n"), std::string::npos) << "opened in itself: " << opened;
-        EXPECT_EQ(afterwards, row.com_afterwards) << "the thread's COM as it was before the call";
+        EXPECT_EQ(result, 1);
+        EXPECT_TRUE(opened_in_itself()) << read_file(log);
+        EXPECT_EQ(afterwards, multithreaded ? S_FALSE : S_OK) << "the thread's COM as it was before the call";
     }
 }
 
