@@ -1,7 +1,5 @@
-// A child program for the launcher's tests. Its words, in any order: "error TEXT" writes TEXT to
-// standard error; "echo" copies standard input to standard output until it ends; "exit N" chooses
-// the exit code. Last, it writes child-record.txt in its current directory: its command line
-// exactly as received, its current directory and its show state, one per line.
+// The launcher's test child: "error TEXT" to standard error, "echo" input to output, "exit N"; then
+// child-record.txt in its current directory: its command line, directory and show state.
 #include <windows.h>
 
 #include <cstdio>

@@ -1,5 +1,4 @@
-// A fresh folder for one test under the temporary folder, removed with all it holds when it goes;
-// and the small file helpers of the system tests.
+// A fresh folder for one test, removed with all it holds when it goes; and small file helpers.
 #pragma once
 
 #include <windows.h>
@@ -19,13 +18,6 @@ inline void write_file(const std::string& path, const std::string& text) { std::
 
 inline bool file_exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-// The folder of the running test program, with a final backslash.
-inline std::string program_folder() {
-    char path[MAX_PATH];
-    std::string program(path, GetModuleFileNameA(nullptr, path, MAX_PATH));
-    return program.substr(0, program.find_last_of('\\') + 1);
-}
-
 class ScratchFolder {
 public:
     explicit ScratchFolder(const char* name) {
@@ -38,8 +30,7 @@ public:
     ScratchFolder(const ScratchFolder&) = delete;
     ScratchFolder& operator=(const ScratchFolder&) = delete;
 
-    // Without a final backslash.
-    const std::string& path() const { return path_; }
+    const std::string& path() const { return path_; }  // without a final backslash
     std::string file(const std::string& name) const { return path_ + "\\" + name; }
 
 private:
