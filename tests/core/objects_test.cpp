@@ -19,7 +19,6 @@ void release_thing(intptr_t number) {
     if (find_object(things, number)) release_object(things, number);
 }
 
-// The runtime never frees a table (it lives until the process ends); each test frees its own.
 class ObjectTableTest : public testing::Test {
 protected:
     void SetUp() override { things = create_table_of<Thing>(16, release_thing); }

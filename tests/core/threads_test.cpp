@@ -34,8 +34,7 @@ TEST(ThreadsTest, NumbersFromOneAndClosesEndedThreadsAtTheNextStart) {
     EXPECT_NE(GetThreadId(first), first_id) << "the next start closed the ended thread's handle";
 }
 
-// Strings built as the converter builds them, of growing length, once both workers are listed
-// (an ended one's handle would be closed); returns how many came out wrong.
+// Strings built as the converter builds them, once both workers are listed; the count of wrong ones.
 HANDLE both_listed = CreateEventA(nullptr, TRUE, FALSE, nullptr);
 
 int build_strings(intptr_t letter) {
