@@ -32,7 +32,7 @@ std::vector<int> checked_values(const LinkedList* list) {
         EXPECT_TRUE(node != list->current || list->index == static_cast<int>(values.size())) << "the current index";
         values.push_back(static_cast<Item*>(static_cast<void*>(node + 1))->value);
     }
-    EXPECT_TRUE(list->last == previous && list->count == static_cast<int>(values.size()));
+    EXPECT_TRUE(list->last == previous && list_size(list) == static_cast<int>(values.size()));
     EXPECT_EQ(list->before_first, list->current ? 0 : 1) << "before-first exactly when nothing is current";
     const BlockPool* pool = list->pool;
     EXPECT_EQ(pool->total_slots, slots_in(pool->full_blocks) + slots_in(pool->blocks_with_room));
