@@ -1,179 +1,76 @@
-// Start-up and shutdown, the memory heap and optional system libraries, on the real platform.
+// Shutdown, and running out of memory, on the real platform.
 #include <gtest/gtest.h>
 
 #include "core/memory.h"
-#include "core/objects.h"
-#include "runtime.h"
 #include "core/system_libraries.h"
 #include "core/threads.h"
 #include "gui/colours.h"
 #include "gui/controls.h"
 #include "gui/gadgets.h"
 #include "gui/windows.h"
+#include "runtime.h"
 
 #include <windows.h>
 
-#include <commctrl.h>
-
 #include <cstdio>
-#include <cstring>
 
 namespace {
 
 using namespace rt;
 
-TEST(MemoryHeapTest, SizesOfZeroOrLessGiveNull) {
-    EXPECT_EQ(allocate_memory(0), nullptr);
-    EXPECT_EQ(allocate_memory(-1), nullptr);
-    auto* block = static_cast<unsigned char*>(allocate_memory(8));
-    std::memset(block, 0xAB, 8);
-    EXPECT_EQ(reallocate_memory(block, 0), nullptr);
-    EXPECT_NE(allocate_memory(8), block) << "a refused resize does not free the block";
-    for (int i = 0; i < 8; ++i) EXPECT_EQ(block[i], 0xAB) << "a refused resize leaves byte " << i << " alone";
-}
+HBRUSH back_brush;
+HANDLE worker, windows_closing, worker_reported;
+char worker_calls[80];
+WNDPROC behind_watch;
 
-TEST(MemoryHeapTest, BlocksAreZeroedAndKeepTheirContentsWhenResized) {
-    auto* block = static_cast<unsigned char*>(reallocate_memory(nullptr, 10));
-    ASSERT_NE(block, nullptr) << "a null block is allocated";
-    for (int i = 0; i < 10; ++i) EXPECT_EQ(block[i], 0);
-    std::memset(block, 0xAB, 10);
-    block = static_cast<unsigned char*>(reallocate_memory(block, 100000));
-    for (int i = 0; i < 10; ++i) EXPECT_EQ(block[i], 0xAB) << "contents kept";
-    for (int i = 10; i < 100000; ++i) ASSERT_EQ(block[i], 0) << "new byte " << i << " zeroed";
-}
-
-TEST(SystemLibraryTest, NumberedLibrariesAnswerWithTheirModuleAndExports) {
-    void* module = open_library(3, "kernel32.dll");
-    EXPECT_EQ(module, GetModuleHandleA("kernel32.dll"));
-    EXPECT_EQ(get_library_function(3, "GetTickCount"),
-              reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetTickCount")));
-    EXPECT_EQ(get_library_function(3, "NoSuchFunction"), nullptr);
-    EXPECT_EQ(get_library_function(3, nullptr), nullptr);
-    close_library(3);
-    EXPECT_EQ(get_library_function(3, "GetTickCount"), nullptr) << "a closed number answers nothing";
-    close_library(3);  // closing a number that is not live does nothing
-}
-
-TEST(SystemLibraryTest, DynamicLibrariesAreNamedByTheirIdentity) {
-    void* identity = open_library(DYNAMIC_NUMBER, "user32.dll");
-    ASSERT_NE(identity, nullptr);
-    EXPECT_NE(identity, GetModuleHandleA("user32.dll")) << "the identity is the record, not the module";
-    auto number = reinterpret_cast<intptr_t>(identity);
-    EXPECT_NE(get_library_function(number, "MessageBoxA"), nullptr);
-    close_library(number);
-    EXPECT_EQ(get_library_function(number, "MessageBoxA"), nullptr);
-}
-
-TEST(SystemLibraryTest, MissingLibrariesGiveNull) {
-    EXPECT_EQ(open_library(DYNAMIC_NUMBER, "no_such_library.dll"), nullptr);
-    EXPECT_EQ(open_library(4, "no_such_library.dll"), nullptr);
-    EXPECT_EQ(open_library(4, nullptr), nullptr);
-    EXPECT_EQ(get_library_function(4, "Anything"), nullptr);
-    EXPECT_EQ(get_library_function(12345, "Anything"), nullptr) << "a number never used";
-}
-
-TEST(SystemLibraryTest, ReusingANumberFreesTheLibraryItHeld) {
-    ASSERT_EQ(GetModuleHandleA("mpr.dll"), nullptr) << "precondition: mpr not loaded yet";
-    open_library(5, "mpr.dll");
-    EXPECT_NE(GetModuleHandleA("mpr.dll"), nullptr);
-    open_library(5, "kernel32.dll");
-    EXPECT_EQ(GetModuleHandleA("mpr.dll"), nullptr) << "the old module was freed";
-    close_library(5);
-}
-
-int run_forever(intptr_t) {
-    Sleep(INFINITE);
+// A job's worker, still running at shutdown, whose tool ends while the windows close.
+int end_a_job_during_shutdown(intptr_t) {
+    WaitForSingleObject(windows_closing, INFINITE);
+    UINT_PTR timer = add_window_timer(0, 2, 1000);
+    HWND field = gadget_handle(3);
+    BOOL hidden = hide_gadget(3, 1);
+    BOOL removed = remove_window_timer(0, 2);
+    std::snprintf(worker_calls, sizeof worker_calls, "timer %d, field %d, hidden %d, removed %d", timer != 0,
+                  field != nullptr, hidden, removed);
+    SetEvent(worker_reported);
     return 0;
 }
 
-// Runs a check when the window gets its WM_DESTROY: shutdown is then under way, and the window
-// and its gadgets still exist. Checks write to standard error, for the parent to match.
-WNDPROC behind_watch;
-void (*at_window_destruction)();
-
-LRESULT CALLBACK watch_destruction(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-    if (message == WM_DESTROY) at_window_destruction();
+// At WM_DESTROY, what shutdown and the worker's calls have done goes to standard error.
+LRESULT CALLBACK report_at_destruction(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    if (message == WM_DESTROY) {
+        SetEvent(windows_closing);
+        WaitForSingleObject(worker_reported, 2000);
+        DWORD flags;
+        std::fprintf(stderr, "brush deleted %d, library freed %d, thread handle closed %d; worker's calls: %s\n",
+                     GetObjectType(back_brush) == 0, GetModuleHandleA("mpr.dll") == nullptr,
+                     !GetHandleInformation(worker, &flags), worker_calls);
+        std::fflush(stderr);  // the process ends through ExitProcess, which flushes nothing
+    }
     return CallWindowProcA(behind_watch, window, message, wparam, lparam);
 }
 
-void watch_window_destruction(HWND window, void (*check)()) {
-    at_window_destruction = check;
-    behind_watch = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(watch_destruction)));
-}
-
-struct ShutdownWitness {
-    HBRUSH back_brush;
-    HANDLE worker;
-};
-ShutdownWitness witness;
-
-void report_what_shutdown_has_done() {
-    DWORD flags;
-    std::fprintf(stderr, "window destroyed after: brush deleted %d, library freed %d, thread handle closed %d\n",
-                 GetObjectType(witness.back_brush) == 0, GetModuleHandleA("mpr.dll") == nullptr,
-                 !GetHandleInformation(witness.worker, &flags));
-    std::fflush(stderr);
-}
-
-// The colours are given back first, then the system libraries freed and the thread handles
-// closed, and the windows destroyed after them; a running worker is not waited for.
-TEST(RuntimeDeathTest, ShutdownGivesBackColoursLibrariesAndThreadsBeforeClosingTheWindowsAndExitsZero) {
+// Colours, libraries and thread handles go before the windows; a worker's calls then do nothing.
+TEST(RuntimeDeathTest, ShutdownFreesWhatTheWindowsUseBeforeThemIgnoresWorkersAndExitsZero) {
     EXPECT_EXIT(
         {
             auto window = static_cast<HWND>(open_window(0, 10, 10, 200, 100, "shutdown", 0));
             auto field = static_cast<HWND>(text_field_gadget(3, 10, 10, 100, 20, "field"));
             colour_gadget(3, RGB(200, 30, 30), RGB(20, 40, 220));
             HDC dc = GetDC(field);
-            witness.back_brush = reinterpret_cast<HBRUSH>(
+            back_brush = reinterpret_cast<HBRUSH>(
                 SendMessageA(window, WM_CTLCOLOREDIT, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(field)));
             ReleaseDC(field, dc);
             open_library(1, "mpr.dll");
-            witness.worker = thread_handle_if_running(create_thread(run_forever, 0));
-            watch_window_destruction(window, report_what_shutdown_has_done);
+            windows_closing = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+            worker_reported = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+            worker = thread_handle_if_running(create_thread(end_a_job_during_shutdown, 0));
+            behind_watch = reinterpret_cast<WNDPROC>(
+                SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(report_at_destruction)));
             end_runtime();
         },
         testing::ExitedWithCode(0),
-        "window destroyed after: brush deleted 1, library freed 1, thread handle closed 1");
-}
-
-// Signalled when the window is being destroyed, and when the worker has made its calls then.
-HANDLE windows_closing, worker_reported;
-
-// A job's worker whose tool ends while shutdown runs: it makes the job's last calls then.
-int end_a_job_during_shutdown(intptr_t) {
-    WaitForSingleObject(windows_closing, INFINITE);
-    UINT_PTR timer = add_window_timer(0, 2, 1000);
-    HWND bar = gadget_handle(4);
-    BOOL shown = hide_gadget(4, 0);
-    BOOL removed = remove_window_timer(0, 2);
-    std::fprintf(stderr, "calls during shutdown: timer %d, bar %d, shown %d, removed %d\n", timer != 0,
-                 bar != nullptr, shown, removed);
-    std::fflush(stderr);
-    SetEvent(worker_reported);
-    return 0;
-}
-
-void let_the_worker_call() {
-    SetEvent(windows_closing);
-    WaitForSingleObject(worker_reported, 2000);
-}
-
-// Once shutdown has begun, what a worker calls does nothing, though the window and its gadgets
-// still exist: shutdown is freeing their records and then destroys the heap under them.
-TEST(RuntimeDeathTest, WorkerCallsDoNothingOnceShutdownHasBegun) {
-    EXPECT_EXIT(
-        {
-            auto window = static_cast<HWND>(open_window(0, 10, 10, 200, 100, "busy", 0));
-            progress_bar_gadget(4, 10, 10, 150, 17, 0, 100, PBS_MARQUEE);
-            hide_gadget(4, 1);
-            windows_closing = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-            worker_reported = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-            create_thread(end_a_job_during_shutdown, 0);
-            watch_window_destruction(window, let_the_worker_call);
-            end_runtime();
-        },
-        testing::ExitedWithCode(0), "calls during shutdown: timer 0, bar 0, shown 0, removed 0");
+        "brush deleted 1, library freed 1, thread handle closed 1; worker's calls: timer 0, field 0, hidden 0, removed 0");
 }
 
 TEST(RuntimeDeathTest, RunningOutOfMemoryStopsTheProcess) {

@@ -1,5 +1,4 @@
-// A fresh folder for one test under the temporary folder, emptied and removed when it goes; and
-// small file helpers for the system tests.
+// A fresh folder for one test, removed with all it holds when it goes; and small file helpers.
 #pragma once
 
 #include <windows.h>
@@ -15,19 +14,9 @@ inline std::string read_file(const std::string& path) {
     return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
 }
 
-inline void write_file(const std::string& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary) << text;
-}
+inline void write_file(const std::string& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
 
 inline bool file_exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-// The folder of the running test program, with a final backslash.
-inline std::string program_folder() {
-    char path[MAX_PATH];
-    DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string folder(path, length);
-    return folder.substr(0, folder.find_last_of('\\') + 1);
-}
 
 class ScratchFolder {
 public:
@@ -41,24 +30,20 @@ public:
     ScratchFolder(const ScratchFolder&) = delete;
     ScratchFolder& operator=(const ScratchFolder&) = delete;
 
-    // Without a final backslash.
-    const std::string& path() const { return path_; }
+    const std::string& path() const { return path_; }  // without a final backslash
     std::string file(const std::string& name) const { return path_ + "\\" + name; }
 
 private:
     static void remove_tree(const std::string& folder) {
         WIN32_FIND_DATAA found;
         HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
-        if (search != INVALID_HANDLE_VALUE) {
-            do {
-                std::string name = found.cFileName;
-                if (name == "." || name == "..") continue;
-                std::string path = folder + "\\" + name;
-                if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) remove_tree(path);
-                else DeleteFileA(path.c_str());
-            } while (FindNextFileA(search, &found));
-            FindClose(search);
+        for (bool more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &found)) {
+            std::string name = found.cFileName, path = folder + "\\" + name;
+            if (name == "." || name == "..") continue;
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) remove_tree(path);
+            else DeleteFileA(path.c_str());
         }
+        if (search != INVALID_HANDLE_VALUE) FindClose(search);
         RemoveDirectoryA(folder.c_str());
     }
 
