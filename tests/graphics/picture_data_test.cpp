@@ -220,6 +220,14 @@ TEST(PlotRuleTest, EveryModeOnBothDepths) {
         EXPECT_EQ(after(row.before, [&](Canvas& c) { c.box(row.mode, row.colour, 0, 0, 1, 1); }), std::make_pair(row.after_32, row.after_24)) << row.rule;
 }
 
+// A point read back in an alpha mode carries the alpha of a 32-bit pixel; a 24-bit one has none.
+TEST(ReadPointTest, OnlyThirtyTwoBitPixelsAreReadWithTheirAlpha) {
+    Canvas deep(1, 1, 32, {10, 20, 30, 40}), shallow(1, 1, 24, {10, 20, 30, 0});
+    EXPECT_EQ(read_point_routine(DRAW_ALPHA_BLEND, 32)(deep.address(0, 0)), rgba(30, 20, 10, 40));
+    EXPECT_EQ(read_point_routine(DRAW_DEFAULT, 32)(deep.address(0, 0)), rgb(30, 20, 10));
+    EXPECT_EQ(read_point_routine(DRAW_ALPHA_BLEND, 24)(shallow.address(0, 0)), rgb(30, 20, 10));
+}
+
 // Which pixels of an 8 x 6 output a box covers: negative sizes extend it left and up, only the part
 // on the output is plotted (without overflow at the ends of int), outlines plot each edge pixel once.
 TEST(BoxTest, BoxesAreNormalisedClippedAndOutlined) {
