@@ -45,7 +45,7 @@ public:
         SetEnvironmentVariableA("FOLDER_OPEN_LOG", folder_.file("folders.log").c_str());
         SetCurrentDirectoryA(folder_.path().c_str());
     }
-    ~JobFolder() { SetCurrentDirectoryA(test_support::program_folder().c_str()); }
+    ~JobFolder() { SetCurrentDirectoryA((folder_.path() + "\\..").c_str()); }  // lets the folder go
     JobFolder(const JobFolder&) = delete;
     JobFolder& operator=(const JobFolder&) = delete;
     std::string tool_log() const { return folder_.file("tool.log"); }

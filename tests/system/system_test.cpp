@@ -25,6 +25,8 @@ using test_support::written_by;
 
 const std::string child = std::string("Z:") + LAUNCHER_CHILD;
 
+std::string current_directory() { return written_by([](int at) { get_current_directory(at); }); }
+
 ProcessRecord& record_of(intptr_t result) { return *reinterpret_cast<ProcessRecord*>(result); }
 
 DWORD exit_code_of(HANDLE process) {
@@ -155,9 +157,9 @@ TEST(CurrentDirectoryTest, EndsInOneBackslashAtARootAndDeeperThanMaxPath) {
         ASSERT_TRUE(CreateDirectoryW(deep.c_str(), nullptr));
     }
     ASSERT_TRUE(SetCurrentDirectoryW(deep.c_str() + 4)) << "a deep current directory can be set";
-    EXPECT_EQ(written_by([](int at) { get_current_directory(at); }), expected + "\\");
+    EXPECT_EQ(current_directory(), expected + "\\");
     ASSERT_TRUE(SetCurrentDirectoryA("C:\\"));
-    EXPECT_EQ(written_by([](int at) { get_current_directory(at); }), "C:\\") << "a root already ends in a backslash";
+    EXPECT_EQ(current_directory(), "C:\\") << "a root already ends in a backslash";
     for (int levels = 0; levels < 8; ++levels, deep.erase(deep.rfind(L'\\'))) RemoveDirectoryW(deep.c_str());
 }
 
@@ -209,11 +211,11 @@ TEST(FileRequesterTest, TheDialogShowsTheCallersTextsAndAnswersWithTheChosenPath
         {0, "clip.avi", nullptr, "clip.avi|"},
         {REQUESTER_MULTIPLE, "C:\\Video\\", "\"first.avi\" \"second.avi\"", "|C:\\Video\\first.avi"},
     };
-    const std::string directory = test_support::current_directory();
+    const std::string directory = current_directory();
     for (const auto& row : rows) {
         EXPECT_EQ(run_dialog(row.mode, row.default_file, row.answer), TITLE + "|" + ALL_FILES + "|" + row.proposed_name_and_result)
             << row.default_file << ": the title, position 0's filter, the proposed name, the result";
-        EXPECT_EQ(test_support::current_directory(), directory) << row.default_file;
+        EXPECT_EQ(current_directory(), directory) << row.default_file;
     }
 }
 
