@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "core/objects.h"
+#include "gui/colours.h"
 #include "gui/controls.h"
 #include "gui/gadgets.h"
 #include "gui/hyperlink.h"
@@ -21,7 +22,6 @@ constexpr RECT FLV_LABEL{250, 42, 275, 54};  // the converter's FLV label
 
 class GadgetTest : public testing::Test {
 protected:
-    ColourAnswer colour_answer(HWND control) { return ask_colours(window_.handle(), control, WM_CTLCOLOREDIT); }
     TestWindow window_;
 };
 
@@ -83,12 +83,9 @@ TEST_F(GadgetTest, TheGadgetListIsTheWindowLastOpenedOrChosen) {
 
 TEST_F(GadgetTest, AProgressBarHasItsRangeAndColours) {
     HWND bar = static_cast<HWND>(progress_bar_gadget(11, 25, 380, 650, 17, 0, 100));
-    set_gadget_attribute(11, PROGRESS_MAXIMUM, 50);
-    set_gadget_attribute(11, PROGRESS_MINIMUM, 10);
-    set_gadget_state(11, 80);
+    set_gadget_attribute(11, PROGRESS_MAXIMUM, 50), set_gadget_attribute(11, PROGRESS_MINIMUM, 10), set_gadget_state(11, 80);
+    for (GadgetColour front : {GadgetColour{RED}, NO_COLOUR}) set_gadget_colour(11, FRONT_COLOUR, front);
     set_gadget_colour(11, BACK_COLOUR, RED);
-    set_gadget_colour(11, FRONT_COLOUR, RED);
-    set_gadget_colour(11, FRONT_COLOUR, NO_COLOUR);
     EXPECT_EQ(std::make_tuple(get_gadget_attribute(11, PROGRESS_MINIMUM), get_gadget_attribute(11, PROGRESS_MAXIMUM),
                               get_gadget_attribute(11, 3), get_gadget_state(11)),
               std::make_tuple(10, 50, 0, 50)) << "no attribute 3; a position beyond the range is clamped";
@@ -111,31 +108,30 @@ TEST_F(GadgetTest, ATextFieldReportsFocusAndEditsAsEvents) {
 TEST_F(GadgetTest, ATextFieldIsPaintedInItsColoursUnlessDisabled) {
     HWND field = static_cast<HWND>(text_field_gadget(5, 25, 95, 350, 20, "text"));
     text_field_gadget(6, 25, 125, 350, 20, "disabled");
-    const HBRUSH plain = colour_answer(field).brush;
+    auto colours = [&] { return ask_colours(window_.handle(), field, WM_CTLCOLOREDIT); };
+    const HBRUSH plain = colours().brush;
     set_gadget_colour(5, FRONT_COLOUR, RGB(0, 0, 255));
-    EXPECT_EQ(colour_answer(field).back, GetSysColor(COLOR_BTNHIGHLIGHT));
+    EXPECT_EQ(colours().back, GetSysColor(COLOR_BTNHIGHLIGHT));
     disable_gadget(6, 1);
     for (intptr_t gadget : {5, 6}) set_gadget_colour(gadget, BACK_COLOUR, RED);
     EXPECT_EQ(window_.pixels({325, 103, 326, 104}).at(0, 0), RED) << "the field is painted in its back colour";
     EXPECT_NE(window_.pixels({325, 133, 326, 134}).at(0, 0), RED) << "not when disabled";
-    set_gadget_colour(5, BACK_COLOUR, NO_COLOUR);
-    set_gadget_colour(5, FRONT_COLOUR, NO_COLOUR);
-    EXPECT_EQ(colour_answer(field).brush, plain) << "both gone: the system's look again";
+    for (int colour : {BACK_COLOUR, FRONT_COLOUR}) set_gadget_colour(5, colour, NO_COLOUR);
+    EXPECT_EQ(colours().brush, plain) << "both gone: the system's look again";
 }
 
-// Hyperlink labels: the mouse leaves them over the window's background, as a real mouse does
-// (Wine does not grab the pointer for a capture: a jump out of the window would go unseen).
+// The mouse leaves labels over the window's background, as a real mouse does (Wine does not grab
+// the pointer for a capture: a jump out of the window would go unseen).
 class HyperlinkTest : public GadgetTest {
 protected:
     void SetUp() override { leave(); }
     void leave() { window_.input_at(350, 20); }
-    // A label on the striped background, grey, white while hovered.
+    // A label on the striped background, grey, white while hovered, as the converter makes them.
     HWND make_label(intptr_t number, const RECT& area, const char* text, int flags = 0) {
-        auto label = static_cast<HWND>(hyperlink_gadget(number, area.left, area.top, area.right - area.left,
-                                                        area.bottom - area.top, text, WHITE, flags));
-        window_.make_transparent(label);
+        auto label = hyperlink_gadget(number, area.left, area.top, area.right - area.left, area.bottom - area.top, text, WHITE, flags);
+        colour_gadget(number, GREY, COLOUR_TRANSPARENT);
         set_gadget_colour(number, FRONT_COLOUR, GREY);
-        return label;
+        return static_cast<HWND>(label);
     }
     Split label_split(COLORREF colour) { return split(window_.pixels(FLV_LABEL), FLV_LABEL, colour); }
 };
@@ -144,8 +140,7 @@ TEST_F(HyperlinkTest, PaintsItsTextOnTheBackgroundTurnsWhileHoveredAndClicksOnEa
     HWND label = make_label(12, FLV_LABEL, "FLV");
     const Pixels normal = window_.pixels(FLV_LABEL);
     const Split plain = label_split(GREY);
-    EXPECT_GT(plain.coloured, 20) << "grey text";
-    EXPECT_EQ(plain.other, 0) << "nothing but the text is painted over the background";
+    EXPECT_TRUE(plain.coloured > 20 && plain.other == 0) << "grey text, and nothing else over the background";
     window_.input_at(262, 48);
     EXPECT_EQ(std::make_pair(GetCapture(), GetCursor()), std::make_pair(label, LoadCursorA(nullptr, IDC_HAND)));
     const Split lit = label_split(WHITE);
@@ -165,8 +160,7 @@ TEST_F(HyperlinkTest, PaintsItsTextOnTheBackgroundTurnsWhileHoveredAndClicksOnEa
 TEST_F(HyperlinkTest, HoverChangesOfASmoothedLabelLeaveItsPixelsAsTheFirstHover) {
     const RECT area{300, 100, 360, 124};
     HWND label = make_label(14, area, "FLV");
-    HFONT smoothed = CreateFontA(-20, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                                 CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY, DEFAULT_PITCH, "Arial");
+    HFONT smoothed = CreateFontA(-20, 0, 0, 0, FW_NORMAL, 0, 0, 0, 0, 0, 0, ANTIALIASED_QUALITY, 0, "Arial");
     SendMessageA(label, WM_SETFONT, reinterpret_cast<WPARAM>(smoothed), TRUE);
     window_.input_at(320, 112);
     const Pixels first = window_.pixels(area);
@@ -197,8 +191,7 @@ TEST_F(HyperlinkTest, ANewTextReplacesTheOldOneOnATransparentLabel) {
     const Split wide = label_split(GREY);
     EXPECT_TRUE(set_gadget_text(12, "i"));
     const Split narrow = label_split(GREY);
-    EXPECT_EQ(narrow.other, 0);
-    EXPECT_LT(narrow.coloured * 4, wide.coloured) << "the old text is gone, not drawn over";
+    EXPECT_TRUE(narrow.other == 0 && narrow.coloured * 4 < wide.coloured) << "the old text is gone, not drawn over";
 }
 
 TEST_F(HyperlinkTest, ABackColourIsPaintedBehindTheTextAndItsBrushGivenBackWhenRemoved) {
@@ -215,10 +208,8 @@ TEST_F(HyperlinkTest, ABackColourIsPaintedBehindTheTextAndItsBrushGivenBackWhenR
 TEST_F(HyperlinkTest, TheUnderlineFlagDrawsALineUnderTheText) {
     HWND label = make_label(13, RECT{300, 42, 340, 60}, "AVI", HYPERLINK_UNDERLINE);
     HDC dc = GetDC(label);
-    SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
     SIZE text;
-    GetTextExtentPoint32A(dc, "AVI", 3, &text);
-    ReleaseDC(label, dc);
+    SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT)), GetTextExtentPoint32A(dc, "AVI", 3, &text), ReleaseDC(label, dc);
     Pixels row = window_.pixels({300, 42 + text.cy, 340, 43 + text.cy});
     for (int x = 0; x < 40; ++x) EXPECT_EQ(row.at(x, 0) == GREY, x < text.cx) << "column " << x;
 }

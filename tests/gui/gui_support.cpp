@@ -1,4 +1,3 @@
-// Helpers of the window and gadget tests.
 #include "gui_support.h"
 
 #include "gui/windows.h"
@@ -16,27 +15,22 @@ namespace {
 
 COLORREF background_at(int x) { return (x / 3) % 2 ? RGB(50, 51, 43) : RGB(40, 90, 170); }
 
-void record(std::vector<SeenEvent>& events, int event) {
-    events.push_back({event, rt::event_window(), rt::event_gadget(), rt::event_type()});
-}
+SeenEvent seen(int event) { return {event, rt::event_window(), rt::event_gadget(), rt::event_type()}; }
 
 } // namespace
 
 std::vector<SeenEvent> read_events(int quiet_ms, int limit_ms) {
     std::vector<SeenEvent> events;
-    ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(limit_ms);
-    while (GetTickCount64() < end) {
-        int event = rt::next_window_event(quiet_ms);
-        if (!event) break;
-        record(events, event);
-    }
+    const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(limit_ms);
+    while (GetTickCount64() < end)
+        if (int event = rt::next_window_event(quiet_ms)) events.push_back(seen(event));
+        else break;
     return events;
 }
 
 std::vector<SeenEvent> only(const std::vector<SeenEvent>& events, int code) {
     std::vector<SeenEvent> chosen;
-    for (const SeenEvent& e : events)
-        if (e.event == code) chosen.push_back(e);
+    std::copy_if(events.begin(), events.end(), std::back_inserter(chosen), [code](const SeenEvent& e) { return e.event == code; });
     return chosen;
 }
 
@@ -47,19 +41,16 @@ std::vector<int> gadget_types(const std::vector<SeenEvent>& events, intptr_t gad
     return types;
 }
 
-std::vector<SeenEvent> events_during_input(const std::string& xdotool_arguments, int quiet_ms) {
+std::vector<SeenEvent> events_during_input(const std::string& xdotool_arguments) {
     std::atomic<bool> done{false};
     bool sent = false;
-    std::thread input([&] {
-        sent = test_support::send_x_input(xdotool_arguments);
-        done = true;
-    });
+    std::thread input([&] { sent = test_support::send_x_input(xdotool_arguments), done = true; });
     std::vector<SeenEvent> events;
     while (!done)
-        if (int event = rt::next_window_event(10)) record(events, event);
+        if (int event = rt::next_window_event(10)) events.push_back(seen(event));
     input.join();
     EXPECT_TRUE(sent) << "xdotool " << xdotool_arguments;
-    for (const SeenEvent& e : read_events(quiet_ms)) events.push_back(e);
+    for (const SeenEvent& e : read_events(200)) events.push_back(e);
     return events;
 }
 
@@ -100,21 +91,16 @@ Pixels client_pixels(HWND window) {
 
 Split split(const Pixels& pixels, const RECT& area, COLORREF colour) {
     Split result;
-    for (int y = 0; y < pixels.height; ++y)
-        for (int x = 0; x < pixels.width; ++x) {
-            COLORREF p = pixels.at(x, y);
-            if (p == colour) ++result.coloured;
-            else if (p == background_at(area.left + x)) ++result.background;
-            else ++result.other;
-        }
+    for (size_t i = 0; i < pixels.values.size(); ++i) {
+        const COLORREF p = pixels.values[i];
+        ++(p == colour ? result.coloured : p == background_at(area.left + int(i) % pixels.width) ? result.background : result.other);
+    }
     return result;
 }
 
-ColourAnswer ask_colours(HWND window, HWND control, UINT message, int mode_before) {
+ColourAnswer ask_colours(HWND window, HWND control, UINT message) {
     HDC dc = GetDC(control);
-    SetTextColor(dc, UNSET);
-    SetBkColor(dc, UNSET);
-    SetBkMode(dc, mode_before);
+    SetTextColor(dc, UNSET), SetBkColor(dc, UNSET), SetBkMode(dc, OPAQUE);
     auto brush = reinterpret_cast<HBRUSH>(
         SendMessageA(window, message, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(control)));
     ColourAnswer answer{brush, GetTextColor(dc), GetBkColor(dc), GetBkMode(dc)};
@@ -139,21 +125,15 @@ TestWindow::~TestWindow() {
 LRESULT CALLBACK TestWindow::procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     auto* self = static_cast<TestWindow*>(GetPropA(window, "test window"));
     if (!self) return DefWindowProcA(window, message, wparam, lparam);
-    auto dc = reinterpret_cast<HDC>(wparam);
-    const auto& transparent = self->transparent_controls_;
     if (message == WM_ERASEBKGND) {
         RECT client;
         GetClientRect(window, &client);
         for (RECT stripe{0, 0, 3, client.bottom}; stripe.left < client.right; stripe.left += 3, stripe.right += 3) {
             HBRUSH brush = CreateSolidBrush(background_at(stripe.left));
-            FillRect(dc, &stripe, brush);
+            FillRect(reinterpret_cast<HDC>(wparam), &stripe, brush);
             DeleteObject(brush);
         }
         return 1;
-    }
-    if (message == WM_CTLCOLORSTATIC && std::count(transparent.begin(), transparent.end(), reinterpret_cast<HWND>(lparam))) {
-        SetBkMode(dc, TRANSPARENT);
-        return reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH));
     }
     return CallWindowProcA(self->behind_, window, message, wparam, lparam);
 }

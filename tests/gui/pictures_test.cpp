@@ -1,5 +1,4 @@
-// Picture display: window background images and image gadgets, their pixels read back from the
-// screen, clicks and drags by real X input.
+// Window background images and image gadgets: pixels read back from the screen, real X input.
 #include <gtest/gtest.h>
 
 #include "graphics/images.h"
@@ -30,9 +29,8 @@ PixelAt pattern(int seed) {
 // Writes every pixel of image `number`, 24- or 32-bit (y = 0 is its top row; alpha straight).
 HBITMAP paint(intptr_t number, const PixelAt& pixel_at) {
     auto image = static_cast<HBITMAP>(image_handle(number));
-    DIBSECTION section{};
-    GetObjectA(image, sizeof section, &section);
-    const BITMAP& bitmap = section.dsBm;
+    BITMAP bitmap{};
+    GetObjectA(image, sizeof bitmap, &bitmap);
     for (int y = 0; y < bitmap.bmHeight; ++y)
         for (int x = 0; x < bitmap.bmWidth; ++x) {
             uint8_t* p = static_cast<uint8_t*>(bitmap.bmBits) + (bitmap.bmHeight - 1 - y) * bitmap.bmWidthBytes +
@@ -64,11 +62,10 @@ protected:
     // blend's rounding), else the first pixel that does not.
     static std::string pixel_fault(HWND window, const RECT& area, const PixelAt& expected_at) {
         Pixels pixels = client_pixels(window, area);
-        for (int y = 0; y < pixels.height; ++y)
-            for (int x = 0; x < pixels.width; ++x)
-                for (int shift : {0, 8, 16})
-                    if (std::abs(int(pixels.at(x, y) >> shift & 0xFF) - int(expected_at(area.left + x, area.top + y) >> shift & 0xFF)) > 1)
-                        return "pixel " + std::to_string(x) + "," + std::to_string(y);
+        for (int i = 0, x = 0, y = 0; i < pixels.width * pixels.height; x = ++i % pixels.width, y = i / pixels.width)
+            for (int shift : {0, 8, 16})
+                if (std::abs(int(pixels.at(x, y) >> shift & 0xFF) - int(expected_at(area.left + x, area.top + y) >> shift & 0xFF)) > 1)
+                    return "pixel " + std::to_string(x) + "," + std::to_string(y);
         return "";
     }
     static std::string tiling_fault(HWND window, int width, int height, int seed) {

@@ -56,7 +56,7 @@ TEST_F(WindowTest, ReusingANumberOrDestroyingItsWindowGivesTheNumberBack) {
 int colour_changes_heard;
 WNDPROC procedure_behind_listener;
 LRESULT CALLBACK listen_for_colour_changes(HWND control, UINT message, WPARAM wparam, LPARAM lparam) {
-    if (message == WM_SYSCOLORCHANGE) ++colour_changes_heard;
+    colour_changes_heard += message == WM_SYSCOLORCHANGE;
     return CallWindowProcA(procedure_behind_listener, control, message, wparam, lparam);
 }
 
@@ -76,6 +76,7 @@ protected:
     void place(int x, int width = 0) {
         SetWindowPos(window_, nullptr, x, 100, width, 220, (width ? SWP_NOMOVE : SWP_NOSIZE) | SWP_NOZORDER | SWP_NOACTIVATE);
     }
+    HWND button(intptr_t number, int x, int y) { return static_cast<HWND>(button_gadget(number, x, y, 60, 24, "b")); }
     HWND window_ = nullptr;
 };
 
@@ -106,9 +107,8 @@ TEST_F(EventStreamTest, EqualEventsInARowCollapseAndACloseRequestLeavesTheWindow
 
 // Controls hear of a change of the system's colours only through their window.
 TEST_F(EventStreamTest, ASystemColourChangeIsPassedOnToTheControls) {
-    HWND button = static_cast<HWND>(button_gadget(1, 10, 10, 60, 24, "1"));
     procedure_behind_listener = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrA(button, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(listen_for_colour_changes)));
+        SetWindowLongPtrA(button(1, 10, 10), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(listen_for_colour_changes)));
     SendMessageA(window_, WM_SYSCOLORCHANGE, 0, 0);
     EXPECT_EQ(colour_changes_heard, 1);
 }
@@ -143,18 +143,17 @@ TEST_F(EventStreamTest, AnEventRaisedBetweenWaitsComesAfterTheNextDispatchOrGive
     EXPECT_EQ(next_window_event(0), static_cast<int>(QUIET)) << "the change event was dropped";
 }
 
+// window_ has no focus to move from.
 TEST_F(EventStreamTest, TabMovesOverEnabledVisibleTabStopsAndWraps) {
-    HWND first = static_cast<HWND>(button_gadget(1, 10, 10, 60, 24, "1"));
-    EnableWindow(static_cast<HWND>(button_gadget(2, 80, 10, 60, 24, "2")), FALSE);
-    HWND second = static_cast<HWND>(text_field_gadget(3, 10, 50, 100, 20, ""));
-    ShowWindow(static_cast<HWND>(button_gadget(4, 150, 10, 60, 24, "4")), SW_HIDE);
+    HWND first = button(1, 10, 10), second = static_cast<HWND>(text_field_gadget(3, 10, 50, 100, 20, "")), last = button(6, 150, 50);
+    EnableWindow(button(2, 80, 10), FALSE);
+    ShowWindow(button(4, 150, 10), SW_HIDE);
     frame_gadget(5, 10, 100, 100, 50, "no tab stop");
-    HWND last = static_cast<HWND>(button_gadget(6, 150, 50, 60, 24, "6"));
     SetForegroundWindow(window_);
     read_events();
     const std::tuple<HWND, const char*, HWND> steps[] = {
         {first, "Tab", second},      {second, "Tab", last},   {last, "Tab", first},        {first, "shift+Tab", last},
-        {last, "shift+Tab", second}, {window_, "Tab", first}, {window_, "shift+Tab", last}};  // window_: no focus
+        {last, "shift+Tab", second}, {window_, "Tab", first}, {window_, "shift+Tab", last}};
     for (const auto& [from, keys, to] : steps) {
         SetFocus(from);
         events_during_input(std::string("key ") + keys);
