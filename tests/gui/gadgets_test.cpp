@@ -1,16 +1,22 @@
-// Gadgets: numbers and controls, the gadget list, parent messages, and the kinds the converter
-// uses (text fields, progress bars, hyperlink labels), by real messages, real X input and pixels.
+// Gadgets and pictures: numbers and controls, the gadget list, the kinds the converter uses (text
+// fields, progress bars, hyperlink labels, images) and window backgrounds, by real input and pixels.
 #include <gtest/gtest.h>
 
 #include "core/objects.h"
+#include "graphics/images.h"
 #include "gui/colours.h"
 #include "gui/controls.h"
 #include "gui/gadgets.h"
 #include "gui/hyperlink.h"
+#include "gui/image_gadget.h"
+#include "gui/window_background.h"
 #include "gui/windows.h"
 #include "gui_support.h"
 
 #include <commctrl.h>
+
+#include <cstdlib>
+#include <functional>
 
 namespace {
 
@@ -20,8 +26,7 @@ using namespace gui_test;
 constexpr COLORREF RED = RGB(200, 30, 30), GREY = RGB(162, 162, 162), WHITE = RGB(255, 255, 255);
 constexpr RECT FLV_LABEL{250, 42, 275, 54};  // the converter's FLV label
 
-class GadgetTest : public testing::Test {
-protected:
+struct GadgetTest : testing::Test {
     TestWindow window_;
 };
 
@@ -39,8 +44,7 @@ TEST_F(GadgetTest, ANumberNamesItsControlUntilTheNumberIsReusedOrTheControlDestr
 }
 
 TEST_F(GadgetTest, ClosingAWindowFreesItsGadgetsAndAGrownTableKeepsTheOthers) {
-    open_window(1, 10, 10, 300, 200, "second", 0);
-    button_gadget(5, 10, 10, 80, 24, "5");
+    open_window(1, 10, 10, 300, 200, "second", 0), button_gadget(5, 10, 10, 80, 24, "5");
     auto dynamic = reinterpret_cast<intptr_t>(progress_bar_gadget(DYNAMIC_NUMBER, 10, 60, 80, 10, 0, 100));
     close_window(1);
     EXPECT_FALSE(is_gadget(5) || is_gadget(dynamic));
@@ -61,8 +65,7 @@ TEST_F(GadgetTest, NumbersWithoutAGadgetAndKindsWithoutAnOperationDoNothing) {
     EXPECT_EQ(GetWindow(window_.handle(), GW_CHILD), nullptr) << "and no control is left behind";
     HWND field = static_cast<HWND>(text_field_gadget(5, 10, 10, 120, 20, "text"));
     EXPECT_EQ(set_gadget_state(5, 1) + get_gadget_state(5), 0) << "a text field has no state";
-    set_gadget_text(5, nullptr);
-    EXPECT_EQ(GetWindowTextLengthA(field), 0) << "no text is the empty text";
+    EXPECT_EQ((set_gadget_text(5, nullptr), GetWindowTextLengthA(field)), 0) << "no text is the empty text";
     frame_gadget(6, 10, 40, 100, 50, "frame");
     EXPECT_EQ(std::make_pair(get_gadget_colour(6, FRONT_COLOUR), set_gadget_colour(6, FRONT_COLOUR, 0)),
               std::make_pair(NO_COLOUR, intptr_t{0})) << "a frame has no colours";
@@ -74,10 +77,8 @@ TEST_F(GadgetTest, TheGadgetListIsTheWindowLastOpenedOrChosen) {
     HWND third = static_cast<HWND>(open_window(2, 10, 10, 300, 200, "third", WF_NO_GADGET_LIST));
     EXPECT_EQ(use_gadget_list(window_.handle()), second) << "opened last, unless asked not to be the list";
     EXPECT_EQ(GetWindowLongPtrA(window_.handle(), GWLP_WNDPROC), procedure) << "a window chosen again is subclassed once";
-    use_gadget_list(third);
-    EXPECT_EQ(GetParent(static_cast<HWND>(button_gadget(4, 0, 0, 10, 10, ""))), third);
-    close_window(2);
-    EXPECT_EQ(button_gadget(4, 0, 0, 10, 10, ""), nullptr) << "a destroyed list window is no list";
+    EXPECT_EQ((use_gadget_list(third), GetParent(static_cast<HWND>(button_gadget(4, 0, 0, 10, 10, "")))), third);
+    EXPECT_EQ((close_window(2), button_gadget(4, 0, 0, 10, 10, "")), nullptr) << "a destroyed list window is no list";
     use_gadget_list(window_.handle());
 }
 
@@ -95,8 +96,7 @@ TEST_F(GadgetTest, AProgressBarHasItsRangeAndColours) {
 }
 
 TEST_F(GadgetTest, ATextFieldReportsFocusAndEditsAsEvents) {
-    text_field_gadget(5, 25, 95, 350, 20, "");
-    button_gadget(7, 385, 95, 25, 20, "...");
+    text_field_gadget(5, 25, 95, 350, 20, ""), button_gadget(7, 385, 95, 25, 20, "...");
     auto got = gadget_types(window_.input_at(100, 105, "click 1"), 5), typed = gadget_types(events_during_input("type abc"), 5);
     auto lost = gadget_types(window_.input_at(395, 105, "click 1"), 5);
     EXPECT_NE(std::find(got.begin(), got.end(), GADGET_GOT_FOCUS), got.end());
@@ -139,20 +139,16 @@ protected:
 TEST_F(HyperlinkTest, PaintsItsTextOnTheBackgroundTurnsWhileHoveredAndClicksOnEachRelease) {
     HWND label = make_label(12, FLV_LABEL, "FLV");
     const Pixels normal = window_.pixels(FLV_LABEL);
-    const Split plain = label_split(GREY);
+    const Split plain = label_split(GREY), lit = (window_.input_at(262, 48), label_split(WHITE));
     EXPECT_TRUE(plain.coloured > 20 && plain.other == 0) << "grey text, and nothing else over the background";
-    window_.input_at(262, 48);
     EXPECT_EQ(std::make_pair(GetCapture(), GetCursor()), std::make_pair(label, LoadCursorA(nullptr, IDC_HAND)));
-    const Split lit = label_split(WHITE);
     EXPECT_EQ(std::make_pair(lit.coloured, lit.other), std::make_pair(plain.coloured, 0)) << "the same text in white";
     EXPECT_EQ(gadget_types(events_during_input("click --repeat 2 --delay 60 1"), 12),
               (std::vector<int>{GADGET_CLICK, GADGET_CLICK})) << "a double click's second release too";
     window_.input_at(FLV_LABEL.right, FLV_LABEL.bottom);  // client (25, 12): the width and the height
     EXPECT_EQ(GetCapture(), label) << "the edges of the client rectangle are still inside";
-    window_.input_at(262, FLV_LABEL.bottom + 1);
-    EXPECT_EQ(GetCapture(), nullptr) << "one more pixel is outside";
-    leave();
-    EXPECT_EQ(window_.pixels(FLV_LABEL), normal) << "grey again, exactly as before, once the mouse has left";
+    EXPECT_EQ((window_.input_at(262, FLV_LABEL.bottom + 1), GetCapture()), nullptr) << "one more pixel is outside";
+    EXPECT_EQ((leave(), window_.pixels(FLV_LABEL)), normal) << "grey again, exactly as before, once the mouse has left";
 }
 
 // Smoothed glyph edges blend with what lies under them: drawn again over themselves at every hover
@@ -170,14 +166,11 @@ TEST_F(HyperlinkTest, HoverChangesOfASmoothedLabelLeaveItsPixelsAsTheFirstHover)
         cycles += screen_point(window_.handle(), 350, 20) + " sleep 0.03 " + screen_point(window_.handle(), 320, 112) + " sleep 0.03 ";
     events_during_input(cycles);
     EXPECT_EQ(window_.pixels(area), first) << "after 20 hover changes";
-    leave();
-    DestroyWindow(label);
-    DeleteObject(smoothed);
+    leave(), DestroyWindow(label), DeleteObject(smoothed);
 }
 
 TEST_F(HyperlinkTest, ADisabledLabelShowsEmbossedTextAndIgnoresTheMouse) {
-    make_label(12, FLV_LABEL, "FLV");
-    disable_gadget(12, 1);
+    make_label(12, FLV_LABEL, "FLV"), disable_gadget(12, 1);
     const Pixels disabled = window_.pixels(FLV_LABEL);
     const Split shadow = label_split(GetSysColor(COLOR_BTNSHADOW)), highlight = label_split(GetSysColor(COLOR_BTNHIGHLIGHT));
     EXPECT_GT(std::min(shadow.coloured, highlight.coloured), 10) << "the text in the shadow colour over its highlight";
@@ -188,9 +181,7 @@ TEST_F(HyperlinkTest, ADisabledLabelShowsEmbossedTextAndIgnoresTheMouse) {
 
 TEST_F(HyperlinkTest, ANewTextReplacesTheOldOneOnATransparentLabel) {
     make_label(12, FLV_LABEL, "WWWW");
-    const Split wide = label_split(GREY);
-    EXPECT_TRUE(set_gadget_text(12, "i"));
-    const Split narrow = label_split(GREY);
+    const Split wide = label_split(GREY), narrow = (set_gadget_text(12, "i"), label_split(GREY));
     EXPECT_TRUE(narrow.other == 0 && narrow.coloured * 4 < wide.coloured) << "the old text is gone, not drawn over";
 }
 
@@ -201,8 +192,7 @@ TEST_F(HyperlinkTest, ABackColourIsPaintedBehindTheTextAndItsBrushGivenBackWhenR
     EXPECT_GT(label_split(RED).coloured, 200) << "the label's rectangle in its back colour";
     HBRUSH brush = ask_colours(window_.handle(), label).brush;
     set_gadget_colour(12, BACK_COLOUR, NO_COLOUR);
-    EXPECT_EQ(GetObjectType(brush), 0u) << "the label's brush is given back and deleted";
-    EXPECT_EQ(label_split(RED).coloured, 0);
+    EXPECT_EQ(std::make_pair(GetObjectType(brush), label_split(RED).coloured), std::make_pair(0ul, 0)) << "brush deleted";
 }
 
 TEST_F(HyperlinkTest, TheUnderlineFlagDrawsALineUnderTheText) {
@@ -212,6 +202,173 @@ TEST_F(HyperlinkTest, TheUnderlineFlagDrawsALineUnderTheText) {
     SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT)), GetTextExtentPoint32A(dc, "AVI", 3, &text), ReleaseDC(label, dc);
     Pixels row = window_.pixels({300, 42 + text.cy, 340, 43 + text.cy});
     for (int x = 0; x < 40; ++x) EXPECT_EQ(row.at(x, 0) == GREY, x < text.cx) << "column " << x;
+}
+
+using PixelAt = std::function<uint32_t(int x, int y)>;  // a COLORREF with the alpha in its top byte
+
+constexpr RECT BADGE{20, 11, 150, 61}, READ_OUT{520, 42, 670, 57};  // the converter's gadgets 20 and 21
+constexpr int SKIN = 1, BADGE_IMAGE = 2, READ_OUT_IMAGE = 3;
+
+// A different colour for every (x, y) below 1024; pictures of different seeds differ.
+PixelAt pattern(int seed) {
+    return [seed](int x, int y) { return RGB(x & 0xFF, y & 0xFF, (x >> 8 & 3) | (y >> 8 & 3) << 2 | seed << 4); };
+}
+
+// Writes every pixel of image `number`, 24- or 32-bit (y = 0 is its top row; alpha straight).
+HBITMAP paint(intptr_t number, const PixelAt& pixel_at) {
+    auto image = static_cast<HBITMAP>(image_handle(number));
+    BITMAP bitmap{};
+    GetObjectA(image, sizeof bitmap, &bitmap);
+    for (int y = 0; y < bitmap.bmHeight; ++y)
+        for (int x = 0; x < bitmap.bmWidth; ++x) {
+            uint8_t* row = static_cast<uint8_t*>(bitmap.bmBits) + (bitmap.bmHeight - 1 - y) * bitmap.bmWidthBytes;
+            uint8_t* p = row + x * bitmap.bmBitsPixel / 8;
+            const uint32_t pixel = pixel_at(x, y);
+            p[0] = GetBValue(pixel), p[1] = GetGValue(pixel), p[2] = GetRValue(pixel);
+            if (bitmap.bmBitsPixel == 32) p[3] = static_cast<uint8_t>(pixel >> 24);
+        }
+    return image;
+}
+
+HBITMAP pattern_image(intptr_t number, int width, int height, int seed) {
+    create_image(number, width, height, 24);
+    return paint(number, pattern(seed));
+}
+
+class PictureTest : public GadgetTest {
+protected:
+    ~PictureTest() override {
+        close_window(1);
+        for (int number : {SKIN, BADGE_IMAGE, READ_OUT_IMAGE}) free_image(number);
+    }
+    HWND open_popup(int width, int height) {
+        auto window = static_cast<HWND>(open_window(1, 0, 0, width, height, "tiles", 0x80000001));  // popup, centred
+        return read_events(), window;
+    }
+    // "" when every pixel of the area shows expected_at(x, y), each channel within one step (the
+    // blend's rounding), else the first pixel that does not.
+    static std::string pixel_fault(HWND window, const RECT& area, const PixelAt& expected_at) {
+        Pixels pixels = client_pixels(window, area);
+        for (int i = 0, x = 0, y = 0; i < pixels.width * pixels.height; x = ++i % pixels.width, y = i / pixels.width)
+            for (int shift : {0, 8, 16})
+                if (std::abs(int(pixels.at(x, y) >> shift & 0xFF) - int(expected_at(area.left + x, area.top + y) >> shift & 0xFF)) > 1)
+                    return "pixel " + std::to_string(x) + "," + std::to_string(y);
+        return "";
+    }
+    static std::string tiling_fault(HWND window, int width, int height, int seed) {
+        RECT client{};
+        return GetClientRect(window, &client), pixel_fault(window, client, [&](int x, int y) { return pattern(seed)(x % width, y % height); });
+    }
+    // The converter's window: window 0 with a 700 x 440 skin, and its format badge.
+    HWND skinned_badge() {
+        set_window_background_image(window_.handle(), pattern_image(SKIN, 700, 440, 1));
+        return static_cast<HWND>(image_gadget(20, BADGE.left, BADGE.top, 130, 50, pattern_image(BADGE_IMAGE, 130, 50, 2)));
+    }
+};
+
+TEST_F(PictureTest, ABackgroundIsTiledFromTheOriginAndASecondPictureReplacesTheFirst) {
+    HWND window = open_popup(1000, 500);
+    const int entry = set_window_background_image(window, pattern_image(SKIN, 700, 440, 1));
+    EXPECT_EQ(tiling_fault(window, 700, 440, 1), "") << "tiles at (0,0), (0,440), (700,0), (700,440), cut at the edges";
+    const LONG_PTR procedure = GetWindowLongPtrA(window, GWLP_WNDPROC);
+    EXPECT_EQ(set_window_background_image(window, pattern_image(BADGE_IMAGE, 64, 32, 2)), entry) << "the same entry";
+    EXPECT_EQ(GetWindowLongPtrA(window, GWLP_WNDPROC), procedure) << "the window is subclassed once";
+    EXPECT_EQ(tiling_fault(window, 64, 32, 2), "") << "only the new picture shows";
+    close_window(1);
+    EXPECT_EQ(set_window_background_image(open_popup(300, 100), paint(SKIN, pattern(1))), entry) << "a closed window's entry is free";
+}
+
+TEST_F(PictureTest, ABackgroundDeletesTheClassBrushAndKeepsErasesFromTheWindowUntilShutdown) {
+    HWND window = open_popup(200, 100);
+    auto repaints = [window] {
+        RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+        return only(read_events(50), EV_REPAINT).size();
+    };
+    ASSERT_GT(repaints(), 0u) << "an erase raises EV_REPAINT";
+    HBRUSH brush = CreateSolidBrush(RGB(1, 2, 3));
+    HBITMAP skin = pattern_image(SKIN, 50, 50, 1);
+    SetClassLongPtrA(window, GCLP_HBRBACKGROUND, reinterpret_cast<LONG_PTR>(brush)), set_window_background_image(window, skin);
+    EXPECT_EQ(std::make_pair(GetObjectType(brush), repaints()), std::make_pair(0ul, size_t{0})) << "brush deleted, no erase";
+    EXPECT_GT((free_window_backgrounds(), repaints()), 0u) << "after shutdown the window is no longer tiled";
+    set_window_background_image(window, skin);
+    EXPECT_EQ(tiling_fault(window, 50, 50, 1), "") << "a picture set later is tiled again";
+}
+
+TEST_F(PictureTest, ABackgroundForNoWindowOrNoBitmapFails) {
+    HWND destroyed = open_popup(10, 10), window = window_.handle();
+    close_window(1);
+    HBITMAP skin = pattern_image(SKIN, 50, 50, 1), brush = reinterpret_cast<HBITMAP>(GetStockObject(WHITE_BRUSH));
+    for (const auto& [target, image] : {std::pair{HWND{}, skin}, {destroyed, skin}, {window, HBITMAP{}}, {window, brush}})
+        EXPECT_EQ(set_window_background_image(target, image), 0) << target << " " << image;
+    EXPECT_NE(GetClassLongPtrA(window, GCLP_HBRBACKGROUND), 0) << "the window's class keeps its brush";
+}
+
+TEST_F(PictureTest, AnImageGadgetTakesTheSizeOfItsImageAndKeepsItsPlace) {
+    ICONINFO parts{TRUE, 0, 0, CreateBitmap(24, 20, 1, 1, nullptr), new_dib(24, 20, 32)};
+    HANDLE icon = CreateIconIndirect(&parts), bitmap = pattern_image(BADGE_IMAGE, 130, 50, 2);
+    const std::tuple<HANDLE, DWORD, SIZE> cases[] = {
+        {nullptr, 0, {150, 15}}, {bitmap, 0, {130, 50}}, {bitmap, WS_EX_CLIENTEDGE, {134, 54}}, {icon, 0, {24, 20}}};
+    for (const auto& [image, ex_style, size] : cases) {
+        RECT outer, expected{520, 42, 520 + size.cx, 42 + size.cy};  // an edge takes 2 pixels each side
+        GetWindowRect(static_cast<HWND>(image_gadget(21, 520, 42, 150, 15, image, ex_style)), &outer);
+        MapWindowPoints(nullptr, window_.handle(), reinterpret_cast<POINT*>(&outer), 2);
+        EXPECT_TRUE(EqualRect(&outer, &expected)) << image << " " << ex_style;
+        EXPECT_EQ(get_gadget_state(21), reinterpret_cast<intptr_t>(image));
+    }
+    DestroyIcon(static_cast<HICON>(icon)), DeleteObject(parts.hbmMask), DeleteObject(parts.hbmColor);
+}
+
+// The read-out: transparent (its colour bytes ignored), white text, and half-transparent orange,
+// premultiplied (channel * alpha >> 8) and blended over the skin once however often it is shown.
+TEST_F(PictureTest, APictureWithAlphaIsBlendedOverTheSkinOnceHoweverOftenItIsShown) {
+    set_window_background_image(window_.handle(), pattern_image(SKIN, 700, 440, 1));
+    image_gadget(21, READ_OUT.left, READ_OUT.top, 150, 15, nullptr);
+    create_image(READ_OUT_IMAGE, 150, 15, 32);
+    for (int text : {10, 60}) {  // the next second's text lies elsewhere
+        auto read_out = [text](int x, int) -> uint32_t {
+            return x >= text && x < text + 10 ? 0xFFFFFFFF : x >= 40 && x < 50 ? 0x803264C8 : 0x00FF0000;
+        };
+        paint(READ_OUT_IMAGE, read_out);
+        for (int shown = 0; shown < 3; ++shown) set_gadget_state(21, reinterpret_cast<intptr_t>(image_handle(READ_OUT_IMAGE)));
+        EXPECT_EQ(pixel_fault(window_.handle(), READ_OUT, [&](int x, int y) {
+                      uint32_t pixel = read_out(x - READ_OUT.left, 0), skin = pattern(1)(x, y), alpha = pixel >> 24, blend = 0;
+                      for (int shift : {0, 8, 16})
+                          blend |= (((pixel >> shift & 0xFF) * alpha >> 8) + ((skin >> shift & 0xFF) * (255 - alpha) + 127) / 255) << shift;
+                      return blend;
+                  }), "") << "text at " << text;
+    }
+}
+
+TEST_F(PictureTest, AnImageGadgetsClicksAndDoubleClicksHaveTheirTypes) {
+    skinned_badge();
+    const std::tuple<POINT, const char*, std::vector<int>> rows[] = {
+        {{85, 36}, "click 1", {GADGET_CLICK}},
+        {{30, 20}, "click --repeat 2 --delay 60 1", {GADGET_CLICK, GADGET_DOUBLE_CLICK}},
+        {{120, 50}, "click 3", {GADGET_RIGHT_CLICK}},
+        {{70, 40}, "click --repeat 2 --delay 60 3", {GADGET_RIGHT_CLICK, GADGET_RIGHT_DOUBLE_CLICK}},
+        {{140, 20}, "click 3", {GADGET_RIGHT_CLICK}}};  // the release ending a right double click was none
+    for (const auto& [at, input, types] : rows) {
+        EXPECT_EQ(gadget_types(window_.input_at(at.x, at.y, input), 20), types) << input;
+        EXPECT_EQ(GetCapture(), nullptr) << input << ": the release gives the capture back";
+    }
+}
+
+// Each drag starts at its own point, so that no press makes a double click with the one before.
+TEST_F(PictureTest, ADragStartsOnceTheMouseMovesBeyondTheSystemsLimits) {
+    HWND gadget = skinned_badge();
+    const std::tuple<POINT, POINT, int> drags[] = {{{BADGE.left + 20, BADGE.top + 25}, {1, 0}, GetSystemMetrics(SM_CXDRAG)},
+                                                   {{BADGE.left + 90, BADGE.top + 5}, {0, 1}, GetSystemMetrics(SM_CYDRAG)}};
+    for (const auto& [from, step, limit] : drags) {
+        auto to = [&, from = from, step = step](int distance, const char* then) {
+            return gadget_types(window_.input_at(from.x + step.x * distance, from.y + step.y * distance, then), 20);
+        };
+        EXPECT_EQ(to(0, "mousedown 1"), std::vector<int>{GADGET_CLICK}) << "the press is the click";
+        EXPECT_EQ(GetCapture(), gadget);
+        EXPECT_TRUE(to(limit, "").empty()) << "the limit is inside";
+        EXPECT_EQ(to(limit + 1, ""), std::vector<int>{GADGET_DRAG_START});
+        EXPECT_EQ(GetCapture(), nullptr) << "a drag gives the capture back";
+        EXPECT_TRUE(to(limit + 8, "mouseup 1").empty()) << "once per press";
+    }
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <iterator>
 #include <atomic>
 #include <thread>
 
@@ -68,18 +69,15 @@ Pixels client_pixels(HWND window, const RECT& client_area) {
     ClientToScreen(window, &origin);
     Pixels pixels{client_area.right - client_area.left, client_area.bottom - client_area.top, {}};
     HDC screen = GetDC(nullptr), memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, pixels.width, pixels.height);
+    BITMAPINFO info{{sizeof(BITMAPINFOHEADER), pixels.width, -pixels.height, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}};
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     HGDIOBJ previous = SelectObject(memory, bitmap);
     BitBlt(memory, 0, 0, pixels.width, pixels.height, screen, origin.x, origin.y, SRCCOPY);
-    SelectObject(memory, previous);
-    BITMAPINFO info{};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), pixels.width, -pixels.height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    std::vector<uint32_t> bits(static_cast<size_t>(pixels.width * pixels.height));
-    GetDIBits(memory, bitmap, 0, static_cast<UINT>(pixels.height), bits.data(), &info, DIB_RGB_COLORS);
-    for (uint32_t bgr : bits) pixels.values.push_back(RGB((bgr >> 16) & 0xFF, (bgr >> 8) & 0xFF, bgr & 0xFF));
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
+    GdiFlush();
+    for (const auto* bgr = static_cast<const uint32_t*>(bits); pixels.values.size() < size_t(pixels.width * pixels.height); ++bgr)
+        pixels.values.push_back(RGB(*bgr >> 16 & 0xFF, *bgr >> 8 & 0xFF, *bgr & 0xFF));
+    SelectObject(memory, previous), DeleteObject(bitmap), DeleteDC(memory), ReleaseDC(nullptr, screen);
     return pixels;
 }
 
@@ -108,9 +106,10 @@ ColourAnswer ask_colours(HWND window, HWND control, UINT message) {
     return answer;
 }
 
+WNDPROC TestWindow::behind_;
+
 TestWindow::TestWindow() {
     handle_ = static_cast<HWND>(rt::open_window(0, 0, 0, 700, 440, "\xCE\xEA\xED\xEE", 0x90000001));  // the converter's
-    SetPropA(handle_, "test window", this);
     behind_ = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(handle_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(procedure)));
     rt::hide_window(0, 0);
     SetForegroundWindow(handle_);
@@ -123,8 +122,6 @@ TestWindow::~TestWindow() {
 }
 
 LRESULT CALLBACK TestWindow::procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-    auto* self = static_cast<TestWindow*>(GetPropA(window, "test window"));
-    if (!self) return DefWindowProcA(window, message, wparam, lparam);
     if (message == WM_ERASEBKGND) {
         RECT client;
         GetClientRect(window, &client);
@@ -135,7 +132,7 @@ LRESULT CALLBACK TestWindow::procedure(HWND window, UINT message, WPARAM wparam,
         }
         return 1;
     }
-    return CallWindowProcA(self->behind_, window, message, wparam, lparam);
+    return CallWindowProcA(behind_, window, message, wparam, lparam);
 }
 
 } // namespace gui_test

@@ -11,11 +11,7 @@
 namespace gui_test {
 
 // One event as the accessors described it right after its wait returned.
-struct SeenEvent {
-    int event;
-    intptr_t window, gadget;
-    int type;
-};
+struct SeenEvent { int event; intptr_t window, gadget; int type; };
 // Reads events until none has come for quiet_ms, or for limit_ms at most.
 std::vector<SeenEvent> read_events(int quiet_ms = 150, int limit_ms = 2000);
 std::vector<SeenEvent> only(const std::vector<SeenEvent>& events, int code);
@@ -39,18 +35,12 @@ Pixels client_pixels(HWND window);
 
 // How pixels of the test window split: its background there (vertical stripes, 3 pixels of each
 // colour), one colour, or anything else.
-struct Split {
-    int background = 0, coloured = 0, other = 0;
-};
+struct Split { int background = 0, coloured = 0, other = 0; };
 Split split(const Pixels& pixels, const RECT& area, COLORREF colour);
 
 // What a window answers a control's colour message with, and what it set in the control's
 // device context, which held UNSET colours in opaque mode.
-struct ColourAnswer {
-    HBRUSH brush;
-    COLORREF text, back;
-    int mode;
-};
+struct ColourAnswer { HBRUSH brush; COLORREF text, back; int mode; };
 constexpr COLORREF UNSET = RGB(1, 2, 3);
 ColourAnswer ask_colours(HWND window, HWND control, UINT message = WM_CTLCOLORSTATIC);
 
@@ -69,8 +59,8 @@ public:
 
 private:
     static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+    static WNDPROC behind_;
     HWND handle_;
-    WNDPROC behind_;
 };
 
 } // namespace gui_test

@@ -80,13 +80,6 @@ protected:
     HWND window_ = nullptr;
 };
 
-TEST_F(EventStreamTest, AToolWindowHasACaptionButNoMinimiseOrMaximiseBox) {
-    const LONG_PTR style = GetWindowLongPtrA(window_, GWL_STYLE);
-    EXPECT_EQ(std::make_tuple(style & WS_CAPTION, style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX | 0x7),
-                              GetWindowLongPtrA(window_, GWL_EXSTYLE) & WS_EX_TOOLWINDOW),
-              std::make_tuple(LONG_PTR{WS_CAPTION}, LONG_PTR{0}, LONG_PTR{WS_EX_TOOLWINDOW})) << "nor the library's flags";
-}
-
 TEST_F(EventStreamTest, EqualEventsInARowCollapseAndACloseRequestLeavesTheWindow) {
     place(120), place(140);
     SendMessageA(window_, WM_CLOSE, 0, 0);
@@ -111,17 +104,6 @@ TEST_F(EventStreamTest, ASystemColourChangeIsPassedOnToTheControls) {
         SetWindowLongPtrA(button(1, 10, 10), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(listen_for_colour_changes)));
     SendMessageA(window_, WM_SYSCOLORCHANGE, 0, 0);
     EXPECT_EQ(colour_changes_heard, 1);
-}
-
-TEST_F(EventStreamTest, TimerTicksAreTimerEventsUntilTheTimerIsRemoved) {
-    ASSERT_NE(add_window_timer(0, 2, 20), 0u);
-    auto ticks = only(read_events(150, 300), EV_TIMER);
-    ASSERT_FALSE(ticks.empty());
-    EXPECT_EQ(std::make_pair(event_timer(), ticks[0].window), std::make_pair(intptr_t{2}, intptr_t{0}));
-    EXPECT_TRUE(remove_window_timer(0, 2));
-    read_events(0);
-    Sleep(60);
-    EXPECT_TRUE(only(read_events(), EV_TIMER).empty()) << "no tick after the timer is removed";
 }
 
 // A text field's change notification, sent while no wait runs, raises its event then.
