@@ -21,8 +21,7 @@ constexpr COLORREF GREY = RGB(128, 128, 128), RED = RGB(200, 30, 30), BLUE = RGB
 bool is_brush(HBRUSH brush) { return GetObjectType(brush) == static_cast<DWORD>(OBJ_BRUSH); }
 COLORREF brush_colour(HBRUSH brush) {
     LOGBRUSH description{};
-    GetObjectA(brush, sizeof description, &description);
-    return description.lbColor;
+    return GetObjectA(brush, sizeof description, &description), description.lbColor;
 }
 
 // A standard control of any class made a gadget, the way the gadget kinds make theirs.
@@ -35,8 +34,7 @@ HWND control_gadget(intptr_t number, const char* class_name, DWORD style = 0, co
     return control;
 }
 
-class ColourTest : public testing::Test {
-protected:
+struct ColourTest : testing::Test {
     ColourAnswer ask(HWND control, UINT message = WM_CTLCOLORSTATIC) { return ask_colours(window_.handle(), control, message); }
     TestWindow window_;
 };
@@ -91,8 +89,7 @@ TEST_F(ColourTest, TextFieldsWithOneBackColourShareOneCachedBrush) {
 // A dead control's handle value may be given to a later control.
 TEST_F(ColourTest, AColourStaysWithItsControlUntilTheNumberIsColouredAgain) {
     HWND old = control_gadget(11, "Static");
-    colour_gadget(11, GREY, BLUE);
-    HBRUSH coloured = ask(old).brush;
+    HBRUSH coloured = (colour_gadget(11, GREY, BLUE), ask(old).brush);
     HWND newer = control_gadget(11, "Static");
     EXPECT_NE(ask(newer).brush, coloured) << "a new control under the number is not coloured by the old colours";
     colour_gadget(11, RED, COLOUR_KEEP);
@@ -115,8 +112,7 @@ TEST_F(ColourTest, ControlsThatKeepColoursOfTheirOwnAreGivenThem) {
     EXPECT_EQ(TreeView_GetBkColor(tree), GetSysColor(COLOR_WINDOW)) << "a tree's default is the window colour";
     EXPECT_EQ(SendMessageA(rich, EM_SETBKGNDCOLOR, 0, 0), static_cast<LRESULT>(BLUE)) << "answers the one before";
     CHARFORMATA format{sizeof format, 0, 0, 0, 0, 0, 0, 0, ""};
-    SendMessageA(rich, EM_SETSEL, 0, -1);
-    SendMessageA(rich, EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
+    SendMessageA(rich, EM_SETSEL, 0, -1), SendMessageA(rich, EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
     EXPECT_EQ(format.crTextColor, RED);
     colour_gadget(14, RED, BLUE, COLOUR_TRANSPARENT);
     EXPECT_EQ(ask(tree, WM_CTLCOLOREDIT).brush, nullptr) << "a tree with extra COLOUR_TRANSPARENT paints itself";
@@ -140,8 +136,7 @@ TEST_F(ColourTest, ComboBoxesAndTabControlsAreColouredUntilShutdownGivesEverythi
     EXPECT_TRUE(GetWindowLongPtrA(tabs, GWL_STYLE) & TCS_OWNERDRAWFIXED);
     auto class_brush = reinterpret_cast<HBRUSH>(GetClassLongPtrA(tabs, GCLP_HBRBACKGROUND));
     EXPECT_EQ(brush_colour(class_brush), BLUE);
-    DestroyWindow(label);  // its entry, brush and all, stays until shutdown
-    free_colour_library();
+    DestroyWindow(label), free_colour_library();  // the label's entry, brush and all, stays until shutdown
     EXPECT_FALSE(is_brush(brush) || is_brush(class_brush)) << "back and class brushes deleted";
     EXPECT_EQ(GetWindowLongPtrA(combo, GWLP_WNDPROC), combo_own) << "the combo box has its own procedure back";
     EXPECT_EQ(ask(tabs).brush, GetSysColorBrush(COLOR_BTNFACE)) << "the colour procedure passes everything on";

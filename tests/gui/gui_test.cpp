@@ -1,5 +1,6 @@
-// Gadgets and pictures: numbers and controls, the gadget list, the kinds the converter uses (text
-// fields, progress bars, hyperlink labels, images) and window backgrounds, by real input and pixels.
+// Windows by number, the event stream, gadgets (numbers, the gadget list, the kinds the converter
+// uses: text fields, progress bars, hyperlink labels, images) and window backgrounds, driven by real
+// messages and X input and checked by screen pixels.
 #include <gtest/gtest.h>
 
 #include "core/objects.h"
@@ -23,6 +24,119 @@ namespace {
 using namespace rt;
 using namespace gui_test;
 
+struct WindowTest : testing::Test {
+    void TearDown() override {
+        for (intptr_t number : {0, 1, 2, 3}) close_window(number);
+        read_events(20);
+    }
+    HWND open(intptr_t number, uint32_t flags = 0, HWND owner = nullptr) {
+        return static_cast<HWND>(open_window(number, 10, 10, 300, 200, "w", flags, owner));
+    }
+};
+
+// Also run on a screen smaller than the converter's window (gui_test_small_screen).
+TEST_F(WindowTest, WindowsAreCutToTheScreenAndCentredOnIt) {
+    const LONG screen_width = GetSystemMetrics(SM_CXSCREEN), screen_height = GetSystemMetrics(SM_CYSCREEN);
+    for (SIZE asked : {SIZE{700, 440}, SIZE{screen_width + 300, screen_height + 200}}) {
+        auto window = static_cast<HWND>(open_window(0, 0, 0, asked.cx, asked.cy, "c", 0x90000001));  // the converter's
+        const LONG width = std::min(asked.cx, screen_width), height = std::min(asked.cy, screen_height);
+        RECT rect, expected{(screen_width - width) / 2, (screen_height - height) / 2, 0, 0};
+        expected.right = expected.left + width, expected.bottom = expected.top + height;  // no border
+        GetWindowRect(window, &rect);
+        EXPECT_TRUE(EqualRect(&rect, &expected)) << asked.cx << " x " << asked.cy;
+        EXPECT_EQ(GetPropA(window, "KV_WindowID"), reinterpret_cast<HANDLE>(1)) << "the number plus one";
+        EXPECT_FALSE(IsWindowVisible(window)) << "created invisible";
+        EXPECT_TRUE((hide_window(0, 0), IsWindowVisible(window)));
+        EXPECT_FALSE((hide_window(0, 1), IsWindowVisible(window)));
+    }
+}
+
+// The handle value of a destroyed window may be given to a later one: the number must not name it.
+TEST_F(WindowTest, ReusingANumberOrDestroyingItsWindowGivesTheNumberBack) {
+    HWND first = open(2), owner = open(1), owned = open(2, 0, owner);
+    EXPECT_FALSE(IsWindow(first)) << "opening a number again closes its window";
+    EXPECT_EQ(window_handle(2), owned);
+    DestroyWindow(open(3)), DestroyWindow(owner);  // the owner takes the window it owns with it
+    for (intptr_t number : {1, 2, 3}) EXPECT_EQ(hide_window(number, 0), FALSE) << number;
+    EXPECT_EQ(add_window_timer(3, 2, 100), 0u);
+    EXPECT_EQ(window_handle(3), open(3)) << "the number can be opened again";
+    EXPECT_EQ(open_window(-5, 0, 0, 10, 10, "bad", 0), nullptr) << "a negative number other than -1";
+}
+
+int colour_changes_heard;
+WNDPROC procedure_behind_listener;
+LRESULT CALLBACK listen_for_colour_changes(HWND control, UINT message, WPARAM wparam, LPARAM lparam) {
+    colour_changes_heard += message == WM_SYSCOLORCHANGE;
+    return CallWindowProcA(procedure_behind_listener, control, message, wparam, lparam);
+}
+
+struct EventStreamTest : WindowTest {
+    void SetUp() override {
+        window_ = static_cast<HWND>(open_window(0, 100, 100, 300, 200, "events", WF_TOOL | WS_OVERLAPPEDWINDOW));
+        read_events();
+    }
+    // The codes among `codes` of the events the queue holds now, read without waiting.
+    std::vector<int> queued(std::vector<int> codes = {EV_MOVE_WINDOW, EV_SIZE_WINDOW, EV_CLOSE_WINDOW}) {
+        std::vector<int> seen;
+        for (const SeenEvent& e : read_events(0))
+            if (std::find(codes.begin(), codes.end(), e.event) != codes.end()) seen.push_back(e.event);
+        return seen;
+    }
+    void place(int x, int width = 0) {
+        SetWindowPos(window_, nullptr, x, 100, width, 220, (width ? SWP_NOMOVE : SWP_NOSIZE) | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    HWND button(intptr_t number, int x, int y) { return static_cast<HWND>(button_gadget(number, x, y, 60, 24, "b")); }
+    HWND window_ = nullptr;
+};
+
+TEST_F(EventStreamTest, EqualEventsInARowCollapseAndACloseRequestLeavesTheWindow) {
+    place(120), place(140), SendMessageA(window_, WM_CLOSE, 0, 0), SendMessageA(window_, WM_CLOSE, 0, 0);
+    EXPECT_EQ(queued(), (std::vector<int>{EV_MOVE_WINDOW, EV_CLOSE_WINDOW}));
+    EXPECT_TRUE(IsWindow(window_));
+    place(160), place(0, 320), place(180);
+    EXPECT_EQ(queued(), (std::vector<int>{EV_MOVE_WINDOW, EV_SIZE_WINDOW, EV_MOVE_WINDOW}));
+    const std::vector<int> restored{EV_RESTORE, EV_SIZE_WINDOW};
+    const std::pair<int, std::vector<int>> shows[] = {
+        {SW_MAXIMIZE, {EV_MAXIMIZE, EV_SIZE_WINDOW}}, {SW_RESTORE, restored}, {SW_MINIMIZE, {EV_MINIMIZE}}, {SW_RESTORE, restored}};
+    for (const auto& [command, sequence] : shows)
+        EXPECT_EQ((ShowWindow(window_, command), queued({EV_SIZE_WINDOW, EV_MINIMIZE, EV_MAXIMIZE, EV_RESTORE})), sequence) << command;
+}
+
+// Controls hear of a change of the system's colours only through their window.
+TEST_F(EventStreamTest, ASystemColourChangeIsPassedOnToTheControls) {
+    procedure_behind_listener = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(button(1, 10, 10), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(listen_for_colour_changes)));
+    SendMessageA(window_, WM_SYSCOLORCHANGE, 0, 0);
+    EXPECT_EQ(colour_changes_heard, 1);
+}
+
+// A text field's change notification, sent while no wait runs, raises its event then.
+TEST_F(EventStreamTest, AnEventRaisedBetweenWaitsComesAfterTheNextDispatchOrGivesWayToQueuedOnes) {
+    constexpr UINT QUIET = WM_USER + 100;  // raises no event of its own
+    text_field_gadget(5, 10, 10, 120, 20, ""), read_events();
+    set_gadget_text(5, "changed"), PostMessageA(window_, QUIET, 0, 0);
+    EXPECT_EQ(next_window_event(0), EV_GADGET);
+    EXPECT_EQ(event_type(), -1) << "the type was reset when the wait began";
+    EXPECT_TRUE(only(read_events(0), EV_GADGET).empty()) << "returned once";
+    EXPECT_EQ(next_window_event(30), 0);
+    EXPECT_EQ(event_gadget(), 5) << "an empty wait leaves the accessors on the last event";
+    set_gadget_text(5, "again"), SendMessageA(window_, WM_CLOSE, 0, 0), PostMessageA(window_, QUIET, 0, 0);
+    EXPECT_EQ(next_window_event(0), EV_CLOSE_WINDOW);
+    EXPECT_EQ(next_window_event(0), static_cast<int>(QUIET)) << "the change event was dropped";
+}
+
+// window_ has no focus to move from.
+TEST_F(EventStreamTest, TabMovesOverEnabledVisibleTabStopsAndWraps) {
+    HWND first = button(1, 10, 10), second = static_cast<HWND>(text_field_gadget(3, 10, 50, 100, 20, "")), last = button(6, 150, 50);
+    EnableWindow(button(2, 80, 10), FALSE), ShowWindow(button(4, 150, 10), SW_HIDE);
+    frame_gadget(5, 10, 100, 100, 50, "no tab stop"), SetForegroundWindow(window_), read_events();
+    const std::tuple<HWND, const char*, HWND> steps[] = {
+        {first, "Tab", second},      {second, "Tab", last},   {last, "Tab", first},        {first, "shift+Tab", last},
+        {last, "shift+Tab", second}, {window_, "Tab", first}, {window_, "shift+Tab", last}};
+    for (const auto& [from, keys, to] : steps)
+        EXPECT_EQ((SetFocus(from), events_during_input(std::string("key ") + keys), GetFocus()), to) << keys << " " << GetDlgCtrlID(from);
+}
+
 constexpr COLORREF RED = RGB(200, 30, 30), GREY = RGB(162, 162, 162), WHITE = RGB(255, 255, 255);
 constexpr RECT FLV_LABEL{250, 42, 275, 54};  // the converter's FLV label
 
@@ -43,18 +157,11 @@ TEST_F(GadgetTest, ANumberNamesItsControlUntilTheNumberIsReusedOrTheControlDestr
     EXPECT_FALSE(is_gadget(dynamic)) << "destroying the control frees the record";
 }
 
-TEST_F(GadgetTest, ClosingAWindowFreesItsGadgetsAndAGrownTableKeepsTheOthers) {
+TEST_F(GadgetTest, ClosingAWindowFreesItsGadgets) {
     open_window(1, 10, 10, 300, 200, "second", 0), button_gadget(5, 10, 10, 80, 24, "5");
     auto dynamic = reinterpret_cast<intptr_t>(progress_bar_gadget(DYNAMIC_NUMBER, 10, 60, 80, 10, 0, 100));
     close_window(1);
     EXPECT_FALSE(is_gadget(5) || is_gadget(dynamic));
-    use_gadget_list(window_.handle());
-    hyperlink_gadget(4, 10, 10, 80, 14, "label", WHITE);
-    for (intptr_t number = 60; number < 400; number += 57) button_gadget(number, 10, 40, 20, 20, "");
-    set_gadget_colour(4, FRONT_COLOUR, RED);
-    EXPECT_EQ(get_gadget_colour(4, FRONT_COLOUR), RED) << "a record found after the table grew";
-    DestroyWindow(gadget_handle(4));
-    for (intptr_t number = 60; number < 400; number += 57) EXPECT_TRUE(is_gadget(number)) << number;
 }
 
 TEST_F(GadgetTest, NumbersWithoutAGadgetAndKindsWithoutAnOperationDoNothing) {
@@ -122,8 +229,7 @@ TEST_F(GadgetTest, ATextFieldIsPaintedInItsColoursUnlessDisabled) {
 
 // The mouse leaves labels over the window's background, as a real mouse does (Wine does not grab
 // the pointer for a capture: a jump out of the window would go unseen).
-class HyperlinkTest : public GadgetTest {
-protected:
+struct HyperlinkTest : GadgetTest {
     void SetUp() override { leave(); }
     void leave() { window_.input_at(350, 20); }
     // A label on the striped background, grey, white while hovered, as the converter makes them.
@@ -235,8 +341,7 @@ HBITMAP pattern_image(intptr_t number, int width, int height, int seed) {
     return paint(number, pattern(seed));
 }
 
-class PictureTest : public GadgetTest {
-protected:
+struct PictureTest : GadgetTest {
     ~PictureTest() override {
         close_window(1);
         for (int number : {SKIN, BADGE_IMAGE, READ_OUT_IMAGE}) free_image(number);
@@ -257,7 +362,8 @@ protected:
     }
     static std::string tiling_fault(HWND window, int width, int height, int seed) {
         RECT client{};
-        return GetClientRect(window, &client), pixel_fault(window, client, [&](int x, int y) { return pattern(seed)(x % width, y % height); });
+        GetClientRect(window, &client);
+        return pixel_fault(window, client, [&](int x, int y) { return pattern(seed)(x % width, y % height); });
     }
     // The converter's window: window 0 with a 700 x 440 skin, and its format badge.
     HWND skinned_badge() {
