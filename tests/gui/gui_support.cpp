@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <iterator>
 #include <atomic>
 #include <thread>
 
@@ -18,27 +17,40 @@ COLORREF background_at(int x) { return (x / 3) % 2 ? RGB(50, 51, 43) : RGB(40, 9
 
 SeenEvent seen(int event) { return {event, rt::event_window(), rt::event_gadget(), rt::event_type()}; }
 
+WNDPROC procedure_behind_stripes;
+
+// Paints the test window's background in stripes.
+LRESULT CALLBACK paint_stripes(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    if (message != WM_ERASEBKGND) return CallWindowProcA(procedure_behind_stripes, window, message, wparam, lparam);
+    RECT client;
+    GetClientRect(window, &client);
+    for (RECT stripe{0, 0, 3, client.bottom}; stripe.left < client.right; stripe.left += 3, stripe.right += 3) {
+        HBRUSH brush = CreateSolidBrush(background_at(stripe.left));
+        FillRect(reinterpret_cast<HDC>(wparam), &stripe, brush);
+        DeleteObject(brush);
+    }
+    return 1;
+}
+
 } // namespace
 
-std::vector<SeenEvent> read_events(int quiet_ms, int limit_ms) {
+std::vector<SeenEvent> read_events(int quiet_ms) {
     std::vector<SeenEvent> events;
-    const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(limit_ms);
+    const ULONGLONG end = GetTickCount64() + 2000;
     while (GetTickCount64() < end)
         if (int event = rt::next_window_event(quiet_ms)) events.push_back(seen(event));
         else break;
     return events;
 }
 
-std::vector<SeenEvent> only(const std::vector<SeenEvent>& events, int code) {
-    std::vector<SeenEvent> chosen;
-    std::copy_if(events.begin(), events.end(), std::back_inserter(chosen), [code](const SeenEvent& e) { return e.event == code; });
-    return chosen;
+size_t count_events(const std::vector<SeenEvent>& events, int code) {
+    return static_cast<size_t>(std::count_if(events.begin(), events.end(), [code](const SeenEvent& e) { return e.event == code; }));
 }
 
 std::vector<int> gadget_types(const std::vector<SeenEvent>& events, intptr_t gadget) {
     std::vector<int> types;
-    for (const SeenEvent& e : only(events, rt::EV_GADGET))
-        if (e.gadget == gadget) types.push_back(e.type);
+    for (const SeenEvent& e : events)
+        if (e.event == rt::EV_GADGET && e.gadget == gadget) types.push_back(e.type);
     return types;
 }
 
@@ -106,11 +118,10 @@ ColourAnswer ask_colours(HWND window, HWND control, UINT message) {
     return answer;
 }
 
-WNDPROC TestWindow::behind_;
-
 TestWindow::TestWindow() {
     handle_ = static_cast<HWND>(rt::open_window(0, 0, 0, 700, 440, "\xCE\xEA\xED\xEE", 0x90000001));  // the converter's
-    behind_ = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(handle_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(procedure)));
+    procedure_behind_stripes =
+        reinterpret_cast<WNDPROC>(SetWindowLongPtrA(handle_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(paint_stripes)));
     rt::hide_window(0, 0);
     SetForegroundWindow(handle_);
     read_events();
@@ -119,20 +130,6 @@ TestWindow::TestWindow() {
 TestWindow::~TestWindow() {
     rt::close_window(0);
     read_events(50);
-}
-
-LRESULT CALLBACK TestWindow::procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-    if (message == WM_ERASEBKGND) {
-        RECT client;
-        GetClientRect(window, &client);
-        for (RECT stripe{0, 0, 3, client.bottom}; stripe.left < client.right; stripe.left += 3, stripe.right += 3) {
-            HBRUSH brush = CreateSolidBrush(background_at(stripe.left));
-            FillRect(reinterpret_cast<HDC>(wparam), &stripe, brush);
-            DeleteObject(brush);
-        }
-        return 1;
-    }
-    return CallWindowProcA(behind_, window, message, wparam, lparam);
 }
 
 } // namespace gui_test

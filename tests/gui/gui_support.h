@@ -12,9 +12,9 @@ namespace gui_test {
 
 // One event as the accessors described it right after its wait returned.
 struct SeenEvent { int event; intptr_t window, gadget; int type; };
-// Reads events until none has come for quiet_ms, or for limit_ms at most.
-std::vector<SeenEvent> read_events(int quiet_ms = 150, int limit_ms = 2000);
-std::vector<SeenEvent> only(const std::vector<SeenEvent>& events, int code);
+// Reads events until none has come for quiet_ms, for two seconds at most.
+std::vector<SeenEvent> read_events(int quiet_ms = 150);
+size_t count_events(const std::vector<SeenEvent>& events, int code);
 std::vector<int> gadget_types(const std::vector<SeenEvent>& events, intptr_t gadget);
 // Runs `xdotool <arguments>` on another thread (the X input helper pumps the messages of its
 // thread) while this one reads the event stream, then reads until quiet.
@@ -58,8 +58,6 @@ public:
     }
 
 private:
-    static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
-    static WNDPROC behind_;
     HWND handle_;
 };
 

@@ -117,7 +117,7 @@ TEST_F(EventStreamTest, AnEventRaisedBetweenWaitsComesAfterTheNextDispatchOrGive
     set_gadget_text(5, "changed"), PostMessageA(window_, QUIET, 0, 0);
     EXPECT_EQ(next_window_event(0), EV_GADGET);
     EXPECT_EQ(event_type(), -1) << "the type was reset when the wait began";
-    EXPECT_TRUE(only(read_events(0), EV_GADGET).empty()) << "returned once";
+    EXPECT_EQ(count_events(read_events(0), EV_GADGET), 0u) << "returned once";
     EXPECT_EQ(next_window_event(30), 0);
     EXPECT_EQ(event_gadget(), 5) << "an empty wait leaves the accessors on the last event";
     set_gadget_text(5, "again"), SendMessageA(window_, WM_CLOSE, 0, 0), PostMessageA(window_, QUIET, 0, 0);
@@ -144,7 +144,7 @@ struct GadgetTest : testing::Test {
     TestWindow window_;
 };
 
-TEST_F(GadgetTest, ANumberNamesItsControlUntilTheNumberIsReusedOrTheControlDestroyed) {
+TEST_F(GadgetTest, ANumberNamesItsControlUntilTheNumberIsReusedOrTheControlOrItsWindowDestroyed) {
     HWND first = static_cast<HWND>(button_gadget(3, 10, 10, 80, 24, "first"));
     EXPECT_EQ(GetParent(first), window_.handle()) << "a control of the current list window";
     EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageA(first, WM_GETFONT, 0, 0)), GetStockObject(DEFAULT_GUI_FONT));
@@ -155,13 +155,9 @@ TEST_F(GadgetTest, ANumberNamesItsControlUntilTheNumberIsReusedOrTheControlDestr
     EXPECT_EQ(GetWindowLongPtrA(gadget_handle(dynamic), GWLP_ID), dynamic) << "the id holds the whole address";
     DestroyWindow(gadget_handle(dynamic));
     EXPECT_FALSE(is_gadget(dynamic)) << "destroying the control frees the record";
-}
-
-TEST_F(GadgetTest, ClosingAWindowFreesItsGadgets) {
     open_window(1, 10, 10, 300, 200, "second", 0), button_gadget(5, 10, 10, 80, 24, "5");
-    auto dynamic = reinterpret_cast<intptr_t>(progress_bar_gadget(DYNAMIC_NUMBER, 10, 60, 80, 10, 0, 100));
-    close_window(1);
-    EXPECT_FALSE(is_gadget(5) || is_gadget(dynamic));
+    dynamic = reinterpret_cast<intptr_t>(progress_bar_gadget(DYNAMIC_NUMBER, 10, 60, 80, 10, 0, 100));
+    EXPECT_FALSE((close_window(1), is_gadget(5) || is_gadget(dynamic))) << "closing a window frees its gadgets";
 }
 
 TEST_F(GadgetTest, NumbersWithoutAGadgetAndKindsWithoutAnOperationDoNothing) {
@@ -264,14 +260,12 @@ TEST_F(HyperlinkTest, HoverChangesOfASmoothedLabelLeaveItsPixelsAsTheFirstHover)
     HWND label = make_label(14, area, "FLV");
     HFONT smoothed = CreateFontA(-20, 0, 0, 0, FW_NORMAL, 0, 0, 0, 0, 0, 0, ANTIALIASED_QUALITY, 0, "Arial");
     SendMessageA(label, WM_SETFONT, reinterpret_cast<WPARAM>(smoothed), TRUE);
-    window_.input_at(320, 112);
-    const Pixels first = window_.pixels(area);
+    const Pixels first = (window_.input_at(320, 112), window_.pixels(area));
     ASSERT_GT(split(first, area, WHITE).other, 0) << "the font smooths: edges between text and background";
     std::string cycles;
     for (int cycle = 0; cycle < 20; ++cycle)
         cycles += screen_point(window_.handle(), 350, 20) + " sleep 0.03 " + screen_point(window_.handle(), 320, 112) + " sleep 0.03 ";
-    events_during_input(cycles);
-    EXPECT_EQ(window_.pixels(area), first) << "after 20 hover changes";
+    EXPECT_EQ((events_during_input(cycles), window_.pixels(area)), first) << "after 20 hover changes";
     leave(), DestroyWindow(label), DeleteObject(smoothed);
 }
 
@@ -293,8 +287,7 @@ TEST_F(HyperlinkTest, ANewTextReplacesTheOldOneOnATransparentLabel) {
 
 TEST_F(HyperlinkTest, ABackColourIsPaintedBehindTheTextAndItsBrushGivenBackWhenRemoved) {
     HWND label = static_cast<HWND>(hyperlink_gadget(12, 250, 42, 25, 12, "FLV", WHITE));
-    set_gadget_colour(12, BACK_COLOUR, RED);
-    EXPECT_EQ(get_gadget_colour(12, BACK_COLOUR), RED);
+    EXPECT_EQ((set_gadget_colour(12, BACK_COLOUR, RED), get_gadget_colour(12, BACK_COLOUR)), RED);
     EXPECT_GT(label_split(RED).coloured, 200) << "the label's rectangle in its back colour";
     HBRUSH brush = ask_colours(window_.handle(), label).brush;
     set_gadget_colour(12, BACK_COLOUR, NO_COLOUR);
@@ -311,7 +304,6 @@ TEST_F(HyperlinkTest, TheUnderlineFlagDrawsALineUnderTheText) {
 }
 
 using PixelAt = std::function<uint32_t(int x, int y)>;  // a COLORREF with the alpha in its top byte
-
 constexpr RECT BADGE{20, 11, 150, 61}, READ_OUT{520, 42, 670, 57};  // the converter's gadgets 20 and 21
 constexpr int SKIN = 1, BADGE_IMAGE = 2, READ_OUT_IMAGE = 3;
 
@@ -337,8 +329,7 @@ HBITMAP paint(intptr_t number, const PixelAt& pixel_at) {
 }
 
 HBITMAP pattern_image(intptr_t number, int width, int height, int seed) {
-    create_image(number, width, height, 24);
-    return paint(number, pattern(seed));
+    return create_image(number, width, height, 24), paint(number, pattern(seed));
 }
 
 struct PictureTest : GadgetTest {
@@ -388,7 +379,7 @@ TEST_F(PictureTest, ABackgroundDeletesTheClassBrushAndKeepsErasesFromTheWindowUn
     HWND window = open_popup(200, 100);
     auto repaints = [window] {
         RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
-        return only(read_events(50), EV_REPAINT).size();
+        return count_events(read_events(50), EV_REPAINT);
     };
     ASSERT_GT(repaints(), 0u) << "an erase raises EV_REPAINT";
     HBRUSH brush = CreateSolidBrush(RGB(1, 2, 3));
