@@ -39,8 +39,7 @@ struct ColourTest : testing::Test {
     TestWindow window_;
 };
 
-// A static's own rectangle, painted before it was coloured, is painted over (the converter's
-// labels are checked in gui_test's hyperlink tests).
+// A static's own rectangle, painted before it was coloured, is painted over.
 TEST_F(ColourTest, ATransparentControlShowsTheWindowsBackgroundAndItsTextOnly) {
     constexpr RECT STATIC{100, 100, 180, 116};
     control_gadget(21, "Static", SS_NOTIFY, STATIC);
@@ -57,18 +56,15 @@ TEST_F(ColourTest, KeepKeepsAColourANewOneReplacesItsBrushAndAMaskAppliesNothing
     EXPECT_EQ(colour_gadget(7, RED, BLUE), FRONT_AND_BACK_COLOURS);
     const ColourAnswer first = ask(label);
     EXPECT_EQ(std::make_tuple(first.text, first.back, first.mode), std::make_tuple(RED, BLUE, TRANSPARENT));
-    colour_gadget(7, GREY, COLOUR_KEEP);
-    EXPECT_EQ(ask(label).brush, first.brush) << "back KEEP keeps the brush";
-    colour_gadget(7, COLOUR_KEEP, YELLOW);
-    EXPECT_FALSE(is_brush(first.brush)) << "the old brush is deleted";
+    EXPECT_EQ((colour_gadget(7, GREY, COLOUR_KEEP), ask(label).brush), first.brush) << "back KEEP keeps the brush";
+    EXPECT_FALSE((colour_gadget(7, COLOUR_KEEP, YELLOW), is_brush(first.brush))) << "the old brush is deleted";
     EXPECT_EQ(std::make_pair(ask(label).text, brush_colour(ask(label).brush)), std::make_pair(GREY, YELLOW));
     EXPECT_EQ(colour_gadget(7, RED, BLUE, 0, 4), 5) << "a further type is added to the set, applying no colour";
     EXPECT_EQ(colour_gadget(7, RED, BLUE, 0, ~4), 1) << "a type below 0 masks the set";
     EXPECT_EQ(colour_gadget(7, RED, BLUE, 0, 128 + 1), 1) << "so does one above 64";
     HBRUSH yellow = ask(label).brush;
     EXPECT_EQ(brush_colour(yellow), YELLOW) << "and none applied a colour";
-    colour_gadget(7, COLOUR_KEEP, COLOUR_TRANSPARENT);
-    EXPECT_FALSE(is_brush(yellow)) << "going transparent gives the solid brush up too";
+    EXPECT_FALSE((colour_gadget(7, COLOUR_KEEP, COLOUR_TRANSPARENT), is_brush(yellow))) << "going transparent gives the solid brush up too";
 }
 
 TEST_F(ColourTest, TextFieldsWithOneBackColourShareOneCachedBrush) {
@@ -80,10 +76,8 @@ TEST_F(ColourTest, TextFieldsWithOneBackColourShareOneCachedBrush) {
     HBRUSH shared = ask(fields[0], WM_CTLCOLOREDIT).brush;
     EXPECT_EQ(ask(fields[1], WM_CTLCOLOREDIT).brush, shared) << "one brush for one colour";
     EXPECT_NE(ask(fields[2], WM_CTLCOLOREDIT).brush, shared) << "another colour, another brush";
-    set_gadget_colour(8, BACK_COLOUR, NO_COLOUR);
-    EXPECT_TRUE(is_brush(shared)) << "the second field still uses it";
-    DestroyWindow(fields[1]);
-    EXPECT_FALSE(is_brush(shared)) << "deleted when the last user gives it back";
+    EXPECT_TRUE((set_gadget_colour(8, BACK_COLOUR, NO_COLOUR), is_brush(shared))) << "the second field still uses it";
+    EXPECT_FALSE((DestroyWindow(fields[1]), is_brush(shared))) << "deleted when the last user gives it back";
 }
 
 // A dead control's handle value may be given to a later control.
@@ -92,10 +86,8 @@ TEST_F(ColourTest, AColourStaysWithItsControlUntilTheNumberIsColouredAgain) {
     HBRUSH coloured = (colour_gadget(11, GREY, BLUE), ask(old).brush);
     HWND newer = control_gadget(11, "Static");
     EXPECT_NE(ask(newer).brush, coloured) << "a new control under the number is not coloured by the old colours";
-    colour_gadget(11, RED, COLOUR_KEEP);
-    EXPECT_EQ(ask(newer).brush, coloured) << "colouring the number again moves its colours over";
-    DestroyWindow(newer);
-    EXPECT_NE(ask(newer).brush, coloured) << "no colour entry names the dead handle";
+    EXPECT_EQ((colour_gadget(11, RED, COLOUR_KEEP), ask(newer).brush), coloured) << "colouring the number again moves its colours over";
+    EXPECT_NE((DestroyWindow(newer), ask(newer).brush), coloured) << "no colour entry names the dead handle";
 }
 
 TEST_F(ColourTest, ControlsThatKeepColoursOfTheirOwnAreGivenThem) {
@@ -124,12 +116,10 @@ TEST_F(ColourTest, ComboBoxesAndTabControlsAreColouredUntilShutdownGivesEverythi
     HWND label = control_gadget(18, "Static"), combo = control_gadget(16, "ComboBox", CBS_DROPDOWN);
     HWND tabs = control_gadget(17, WC_TABCONTROLA, 0, {300, 100, 500, 220});
     const LONG_PTR combo_own = GetWindowLongPtrA(combo, GWLP_WNDPROC);
-    colour_gadget(17, RED, YELLOW);
-    auto first_class_brush = reinterpret_cast<HBRUSH>(GetClassLongPtrA(tabs, GCLP_HBRBACKGROUND));
+    auto first_class_brush = (colour_gadget(17, RED, YELLOW), reinterpret_cast<HBRUSH>(GetClassLongPtrA(tabs, GCLP_HBRBACKGROUND)));
     for (intptr_t gadget : {16, 17}) colour_gadget(gadget, RED, BLUE);
     EXPECT_FALSE(is_brush(first_class_brush)) << "a class brush replaced is deleted";
-    colour_gadget(18, COLOUR_KEEP, COLOUR_KEEP);  // the first time KEEP is the default
-    HBRUSH brush = ask(label).brush;
+    HBRUSH brush = (colour_gadget(18, COLOUR_KEEP, COLOUR_KEEP), ask(label).brush);  // the first KEEP is the default
     EXPECT_EQ(brush_colour(brush), GetSysColor(COLOR_BTNFACE)) << "a static's default is the button face";
     ColourAnswer part = ask_colours(combo, GetWindow(combo, GW_CHILD), WM_CTLCOLOREDIT);
     EXPECT_EQ(std::make_pair(part.text, brush_colour(part.brush)), std::make_pair(RED, BLUE));

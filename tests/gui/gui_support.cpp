@@ -37,9 +37,7 @@ LRESULT CALLBACK paint_stripes(HWND window, UINT message, WPARAM wparam, LPARAM 
 std::vector<SeenEvent> read_events(int quiet_ms) {
     std::vector<SeenEvent> events;
     const ULONGLONG end = GetTickCount64() + 2000;
-    while (GetTickCount64() < end)
-        if (int event = rt::next_window_event(quiet_ms)) events.push_back(seen(event));
-        else break;
+    for (int event; GetTickCount64() < end && (event = rt::next_window_event(quiet_ms));) events.push_back(seen(event));
     return events;
 }
 
@@ -122,14 +120,9 @@ TestWindow::TestWindow() {
     handle_ = static_cast<HWND>(rt::open_window(0, 0, 0, 700, 440, "\xCE\xEA\xED\xEE", 0x90000001));  // the converter's
     procedure_behind_stripes =
         reinterpret_cast<WNDPROC>(SetWindowLongPtrA(handle_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(paint_stripes)));
-    rt::hide_window(0, 0);
-    SetForegroundWindow(handle_);
-    read_events();
+    rt::hide_window(0, 0), SetForegroundWindow(handle_), read_events();
 }
 
-TestWindow::~TestWindow() {
-    rt::close_window(0);
-    read_events(50);
-}
+TestWindow::~TestWindow() { rt::close_window(0), read_events(50); }
 
 } // namespace gui_test
