@@ -85,7 +85,7 @@ Pixels client_pixels(HWND window, const RECT& client_area) {
     HGDIOBJ previous = SelectObject(memory, bitmap);
     BitBlt(memory, 0, 0, pixels.width, pixels.height, screen, origin.x, origin.y, SRCCOPY);
     GdiFlush();
-    for (const auto* bgr = static_cast<const uint32_t*>(bits); pixels.values.size() < size_t(pixels.width * pixels.height); ++bgr)
+    for (const auto* bgr = static_cast<const uint32_t*>(bits); bgr && pixels.values.size() < size_t(pixels.width * pixels.height); ++bgr)
         pixels.values.push_back(RGB(*bgr >> 16 & 0xFF, *bgr >> 8 & 0xFF, *bgr & 0xFF));
     SelectObject(memory, previous), DeleteObject(bitmap), DeleteDC(memory), ReleaseDC(nullptr, screen);
     return pixels;
