@@ -19,7 +19,6 @@ SeenEvent seen(int event) { return {event, rt::event_window(), rt::event_gadget(
 
 WNDPROC procedure_behind_stripes;
 
-// Paints the test window's background in stripes.
 LRESULT CALLBACK paint_stripes(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     if (message != WM_ERASEBKGND) return CallWindowProcA(procedure_behind_stripes, window, message, wparam, lparam);
     RECT client;

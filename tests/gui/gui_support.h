@@ -33,19 +33,16 @@ struct Pixels {
 Pixels client_pixels(HWND window, const RECT& client_area);
 Pixels client_pixels(HWND window);
 
-// How pixels of the test window split: its background there (vertical stripes, 3 pixels of each
-// colour), one colour, or anything else.
+// How pixels split: the test window's background there (3-pixel stripes), one colour, anything else.
 struct Split { int background = 0, coloured = 0, other = 0; };
 Split split(const Pixels& pixels, const RECT& area, COLORREF colour);
 
-// What a window answers a control's colour message with, and what it set in the control's
-// device context, which held UNSET colours in opaque mode.
+// A window's answer to a control's colour message, and what it set in a DC holding UNSET colours.
 struct ColourAnswer { HBRUSH brush; COLORREF text, back; int mode; };
 constexpr COLORREF UNSET = RGB(1, 2, 3);
 ColourAnswer ask_colours(HWND window, HWND control, UINT message = WM_CTLCOLORSTATIC);
 
-// Window 0 of the converter's size and style, centred and shown, with the striped background;
-// closed when the test ends.
+// Window 0 as the converter's (size, style, centred), shown, striped, and closed with the test.
 class TestWindow {
 public:
     TestWindow();

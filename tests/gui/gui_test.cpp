@@ -109,6 +109,15 @@ TEST_F(EventStreamTest, ASystemColourChangeIsPassedOnToTheControls) {
     EXPECT_EQ(colour_changes_heard, 1);
 }
 
+TEST_F(EventStreamTest, TimerTicksAreTimerEventsUntilTheTimerIsRemoved) {
+    ASSERT_NE(add_window_timer(0, 2, 20), 0u);
+    EXPECT_EQ(next_window_event(200), EV_TIMER);
+    EXPECT_EQ(std::make_pair(event_timer(), event_window()), std::make_pair(intptr_t{2}, intptr_t{0}));
+    EXPECT_TRUE(remove_window_timer(0, 2));
+    read_events(0), Sleep(60);
+    EXPECT_EQ(count_events(read_events(), EV_TIMER), 0u) << "no tick after the timer is removed";
+}
+
 // A text field's change notification, sent while no wait runs, raises its event then.
 TEST_F(EventStreamTest, AnEventRaisedBetweenWaitsComesAfterTheNextDispatchOrGivesWayToQueuedOnes) {
     constexpr UINT QUIET = WM_USER + 100;  // raises no event of its own
@@ -124,7 +133,7 @@ TEST_F(EventStreamTest, AnEventRaisedBetweenWaitsComesAfterTheNextDispatchOrGive
     EXPECT_EQ(next_window_event(0), static_cast<int>(QUIET)) << "the change event was dropped";
 }
 
-// window_ has no focus to move from.
+// The last two steps start from the window itself, where no control has the focus.
 TEST_F(EventStreamTest, TabMovesOverEnabledVisibleTabStopsAndWraps) {
     HWND first = button(1, 10, 10), second = static_cast<HWND>(text_field_gadget(3, 10, 50, 100, 20, "")), last = button(6, 150, 50);
     EnableWindow(button(2, 80, 10), FALSE), ShowWindow(button(4, 150, 10), SW_HIDE);
@@ -335,8 +344,7 @@ struct PictureTest : GadgetTest {
         auto window = static_cast<HWND>(open_window(1, 0, 0, width, height, "tiles", 0x80000001));  // popup, centred
         return read_events(), window;
     }
-    // "" when every pixel of the area shows expected_at(x, y), each channel within one step (the
-    // blend's rounding), else the first pixel that does not.
+    // "" when each channel of every pixel is within one step (the blend's rounding) of expected_at's.
     static std::string pixel_fault(HWND window, const RECT& area, const PixelAt& expected_at) {
         Pixels pixels = client_pixels(window, area);
         for (int i = 0, x = 0, y = 0; i < pixels.width * pixels.height; x = ++i % pixels.width, y = i / pixels.width)
