@@ -1,6 +1,5 @@
-// Gadget colours from outside: what the colour procedure answers, pixels through transparent
-// controls, subclassing once, brushes kept, replaced, shared and given back, the controls that
-// take colours of their own, and shutdown.
+// Gadget colours: what the colour procedure answers, pixels through transparent controls, brushes
+// kept, replaced, shared and given back, the controls that take colours of their own, shutdown.
 #include <gtest/gtest.h>
 
 #include "gui/colours.h"
@@ -20,11 +19,9 @@ using namespace gui_test;
 constexpr COLORREF GREY = RGB(128, 128, 128), RED = RGB(200, 30, 30), BLUE = RGB(20, 40, 220), YELLOW = RGB(230, 220, 20);
 
 bool is_brush(HBRUSH brush) { return GetObjectType(brush) == static_cast<DWORD>(OBJ_BRUSH); }
-LONG_PTR procedure_of(HWND window) { return GetWindowLongPtrA(window, GWLP_WNDPROC); }
 COLORREF brush_colour(HBRUSH brush) {
     LOGBRUSH description{};
-    GetObjectA(brush, sizeof description, &description);
-    return description.lbColor;
+    return GetObjectA(brush, sizeof description, &description), description.lbColor;
 }
 
 // A standard control of any class made a gadget, the way the gadget kinds make theirs.
@@ -37,28 +34,19 @@ HWND control_gadget(intptr_t number, const char* class_name, DWORD style = 0, co
     return control;
 }
 
-class ColourTest : public testing::Test {
-protected:
+struct ColourTest : testing::Test {
     ColourAnswer ask(HWND control, UINT message = WM_CTLCOLORSTATIC) { return ask_colours(window_.handle(), control, message); }
     TestWindow window_;
 };
 
-// The converter's labels show their own text colour on the skin, and nothing else; a static's
-// own rectangle, painted before it was coloured, is painted over.
+// A static's own rectangle, painted before it was coloured, is painted over.
 TEST_F(ColourTest, ATransparentControlShowsTheWindowsBackgroundAndItsTextOnly) {
-    constexpr RECT LABEL{250, 42, 275, 54}, STATIC{100, 100, 180, 116};
-    hyperlink_gadget(12, LABEL.left, LABEL.top, 25, 12, "FLV", 0xFFFFFF);
-    set_gadget_colour(12, FRONT_COLOUR, GREY);
-    colour_gadget(12, RGB(195, 195, 195), COLOUR_TRANSPARENT);
+    constexpr RECT STATIC{100, 100, 180, 116};
     control_gadget(21, "Static", SS_NOTIFY, STATIC);
-    ASSERT_GT(split(client_pixels(window_.handle(), STATIC), STATIC, GetSysColor(COLOR_BTNFACE)).coloured, 0);
+    ASSERT_GT(split(window_.pixels(STATIC), STATIC, GetSysColor(COLOR_BTNFACE)).coloured, 0);
     colour_gadget(21, GREY, COLOUR_TRANSPARENT);
-    for (const RECT& area : {LABEL, STATIC}) {
-        Split through = split(client_pixels(window_.handle(), area), area, GREY);
-        EXPECT_GT(through.coloured, 5) << area.left << ": the text in its front colour";
-        EXPECT_GT(through.background, 100) << area.left << ": the window's background around it";
-        EXPECT_EQ(through.other, 0) << area.left << ": and nothing else";
-    }
+    Split through = split(window_.pixels(STATIC), STATIC, GREY);
+    EXPECT_TRUE(through.coloured > 5 && through.background > 100 && through.other == 0) << "text on the background only";
     EXPECT_EQ(ask(gadget_handle(21)).back, UNSET) << "a transparent back colour sets none";
 }
 
@@ -68,46 +56,38 @@ TEST_F(ColourTest, KeepKeepsAColourANewOneReplacesItsBrushAndAMaskAppliesNothing
     EXPECT_EQ(colour_gadget(7, RED, BLUE), FRONT_AND_BACK_COLOURS);
     const ColourAnswer first = ask(label);
     EXPECT_EQ(std::make_tuple(first.text, first.back, first.mode), std::make_tuple(RED, BLUE, TRANSPARENT));
-    colour_gadget(7, GREY, COLOUR_KEEP);
-    EXPECT_EQ(ask(label).brush, first.brush) << "back KEEP keeps the brush";
-    colour_gadget(7, COLOUR_KEEP, YELLOW);
-    EXPECT_FALSE(is_brush(first.brush)) << "the old brush is deleted";
+    EXPECT_EQ((colour_gadget(7, GREY, COLOUR_KEEP), ask(label).brush), first.brush) << "back KEEP keeps the brush";
+    EXPECT_FALSE((colour_gadget(7, COLOUR_KEEP, YELLOW), is_brush(first.brush))) << "the old brush is deleted";
     EXPECT_EQ(std::make_pair(ask(label).text, brush_colour(ask(label).brush)), std::make_pair(GREY, YELLOW));
     EXPECT_EQ(colour_gadget(7, RED, BLUE, 0, 4), 5) << "a further type is added to the set, applying no colour";
     EXPECT_EQ(colour_gadget(7, RED, BLUE, 0, ~4), 1) << "a type below 0 masks the set";
     EXPECT_EQ(colour_gadget(7, RED, BLUE, 0, 128 + 1), 1) << "so does one above 64";
     HBRUSH yellow = ask(label).brush;
     EXPECT_EQ(brush_colour(yellow), YELLOW) << "and none applied a colour";
-    colour_gadget(7, COLOUR_KEEP, COLOUR_TRANSPARENT);
-    EXPECT_FALSE(is_brush(yellow)) << "going transparent gives the solid brush up too";
+    EXPECT_FALSE((colour_gadget(7, COLOUR_KEEP, COLOUR_TRANSPARENT), is_brush(yellow))) << "going transparent gives the solid brush up too";
 }
 
 TEST_F(ColourTest, TextFieldsWithOneBackColourShareOneCachedBrush) {
-    HWND first = static_cast<HWND>(text_field_gadget(8, 10, 100, 200, 20, "first"));
-    HWND second = static_cast<HWND>(text_field_gadget(9, 10, 130, 200, 20, "second"));
-    HWND third = static_cast<HWND>(text_field_gadget(10, 10, 160, 200, 20, "third"));
-    for (intptr_t field : {8, 9}) set_gadget_colour(field, BACK_COLOUR, BLUE);
-    set_gadget_colour(10, BACK_COLOUR, YELLOW);
-    HBRUSH shared = ask(first, WM_CTLCOLOREDIT).brush;
-    EXPECT_EQ(ask(second, WM_CTLCOLOREDIT).brush, shared) << "one brush for one colour";
-    EXPECT_NE(ask(third, WM_CTLCOLOREDIT).brush, shared) << "another colour, another brush";
-    set_gadget_colour(8, BACK_COLOUR, NO_COLOUR);
-    EXPECT_TRUE(is_brush(shared)) << "the second field still uses it";
-    DestroyWindow(second);
-    EXPECT_FALSE(is_brush(shared)) << "deleted when the last user gives it back";
+    HWND fields[3];
+    for (intptr_t number : {0, 1, 2}) {
+        fields[number] = static_cast<HWND>(text_field_gadget(8 + number, 10, 100 + 30 * number, 200, 20, "x"));
+        set_gadget_colour(8 + number, BACK_COLOUR, number < 2 ? BLUE : YELLOW);
+    }
+    HBRUSH shared = ask(fields[0], WM_CTLCOLOREDIT).brush;
+    EXPECT_EQ(ask(fields[1], WM_CTLCOLOREDIT).brush, shared) << "one brush for one colour";
+    EXPECT_NE(ask(fields[2], WM_CTLCOLOREDIT).brush, shared) << "another colour, another brush";
+    EXPECT_TRUE((set_gadget_colour(8, BACK_COLOUR, NO_COLOUR), is_brush(shared))) << "the second field still uses it";
+    EXPECT_FALSE((DestroyWindow(fields[1]), is_brush(shared))) << "deleted when the last user gives it back";
 }
 
 // A dead control's handle value may be given to a later control.
 TEST_F(ColourTest, AColourStaysWithItsControlUntilTheNumberIsColouredAgain) {
     HWND old = control_gadget(11, "Static");
-    colour_gadget(11, GREY, BLUE);
-    HBRUSH coloured = ask(old).brush;
+    HBRUSH coloured = (colour_gadget(11, GREY, BLUE), ask(old).brush);
     HWND newer = control_gadget(11, "Static");
     EXPECT_NE(ask(newer).brush, coloured) << "a new control under the number is not coloured by the old colours";
-    colour_gadget(11, RED, COLOUR_KEEP);
-    EXPECT_EQ(ask(newer).brush, coloured) << "colouring the number again moves its colours over";
-    DestroyWindow(newer);
-    EXPECT_NE(ask(newer).brush, coloured) << "no colour entry names the dead handle";
+    EXPECT_EQ((colour_gadget(11, RED, COLOUR_KEEP), ask(newer).brush), coloured) << "colouring the number again moves its colours over";
+    EXPECT_NE((DestroyWindow(newer), ask(newer).brush), coloured) << "no colour entry names the dead handle";
 }
 
 TEST_F(ColourTest, ControlsThatKeepColoursOfTheirOwnAreGivenThem) {
@@ -118,15 +98,13 @@ TEST_F(ColourTest, ControlsThatKeepColoursOfTheirOwnAreGivenThem) {
     colour_gadget(12, RED, COLOUR_TRANSPARENT);
     for (intptr_t gadget : {13, 15}) colour_gadget(gadget, RED, BLUE);
     colour_gadget(14, RED, COLOUR_DEFAULT);
-    EXPECT_EQ(SendMessageA(bar, PBM_GETBARCOLOR, 0, 0), static_cast<LRESULT>(RED));
-    EXPECT_EQ(SendMessageA(bar, PBM_GETBKCOLOR, 0, 0), static_cast<LRESULT>(CLR_DEFAULT)) << "transparent: the default";
+    EXPECT_EQ(std::make_pair(SendMessageA(bar, PBM_GETBARCOLOR, 0, 0), SendMessageA(bar, PBM_GETBKCOLOR, 0, 0)),
+              std::make_pair(LRESULT(RED), LRESULT(CLR_DEFAULT))) << "transparent: the default";
     EXPECT_EQ(ListView_GetTextBkColor(list), BLUE);
     EXPECT_EQ(TreeView_GetBkColor(tree), GetSysColor(COLOR_WINDOW)) << "a tree's default is the window colour";
     EXPECT_EQ(SendMessageA(rich, EM_SETBKGNDCOLOR, 0, 0), static_cast<LRESULT>(BLUE)) << "answers the one before";
-    CHARFORMATA format{};
-    format.cbSize = sizeof format;
-    SendMessageA(rich, EM_SETSEL, 0, -1);
-    SendMessageA(rich, EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
+    CHARFORMATA format{sizeof format, 0, 0, 0, 0, 0, 0, 0, ""};
+    SendMessageA(rich, EM_SETSEL, 0, -1), SendMessageA(rich, EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
     EXPECT_EQ(format.crTextColor, RED);
     colour_gadget(14, RED, BLUE, COLOUR_TRANSPARENT);
     EXPECT_EQ(ask(tree, WM_CTLCOLOREDIT).brush, nullptr) << "a tree with extra COLOUR_TRANSPARENT paints itself";
@@ -137,23 +115,20 @@ TEST_F(ColourTest, ControlsThatKeepColoursOfTheirOwnAreGivenThem) {
 TEST_F(ColourTest, ComboBoxesAndTabControlsAreColouredUntilShutdownGivesEverythingBack) {
     HWND label = control_gadget(18, "Static"), combo = control_gadget(16, "ComboBox", CBS_DROPDOWN);
     HWND tabs = control_gadget(17, WC_TABCONTROLA, 0, {300, 100, 500, 220});
-    const LONG_PTR combo_own = procedure_of(combo);
-    colour_gadget(17, RED, YELLOW);
-    auto first_class_brush = reinterpret_cast<HBRUSH>(GetClassLongPtrA(tabs, GCLP_HBRBACKGROUND));
+    const LONG_PTR combo_own = GetWindowLongPtrA(combo, GWLP_WNDPROC);
+    auto first_class_brush = (colour_gadget(17, RED, YELLOW), reinterpret_cast<HBRUSH>(GetClassLongPtrA(tabs, GCLP_HBRBACKGROUND)));
     for (intptr_t gadget : {16, 17}) colour_gadget(gadget, RED, BLUE);
     EXPECT_FALSE(is_brush(first_class_brush)) << "a class brush replaced is deleted";
-    colour_gadget(18, COLOUR_KEEP, COLOUR_KEEP);  // the first time KEEP is the default
-    HBRUSH brush = ask(label).brush;
+    HBRUSH brush = (colour_gadget(18, COLOUR_KEEP, COLOUR_KEEP), ask(label).brush);  // the first KEEP is the default
     EXPECT_EQ(brush_colour(brush), GetSysColor(COLOR_BTNFACE)) << "a static's default is the button face";
     ColourAnswer part = ask_colours(combo, GetWindow(combo, GW_CHILD), WM_CTLCOLOREDIT);
     EXPECT_EQ(std::make_pair(part.text, brush_colour(part.brush)), std::make_pair(RED, BLUE));
     EXPECT_TRUE(GetWindowLongPtrA(tabs, GWL_STYLE) & TCS_OWNERDRAWFIXED);
     auto class_brush = reinterpret_cast<HBRUSH>(GetClassLongPtrA(tabs, GCLP_HBRBACKGROUND));
     EXPECT_EQ(brush_colour(class_brush), BLUE);
-    DestroyWindow(label);  // its entry, brush and all, stays until shutdown
-    free_colour_library();
+    DestroyWindow(label), free_colour_library();  // the label's entry, brush and all, stays until shutdown
     EXPECT_FALSE(is_brush(brush) || is_brush(class_brush)) << "back and class brushes deleted";
-    EXPECT_EQ(procedure_of(combo), combo_own) << "the combo box has its own procedure back";
+    EXPECT_EQ(GetWindowLongPtrA(combo, GWLP_WNDPROC), combo_own) << "the combo box has its own procedure back";
     EXPECT_EQ(ask(tabs).brush, GetSysColorBrush(COLOR_BTNFACE)) << "the colour procedure passes everything on";
     close_window(0);
     init_colour_library();  // as start-up left it, for the tests that follow

@@ -1,4 +1,3 @@
-// Helpers of the window and gadget tests.
 #include "gui_support.h"
 
 #include "gui/windows.h"
@@ -16,50 +15,52 @@ namespace {
 
 COLORREF background_at(int x) { return (x / 3) % 2 ? RGB(50, 51, 43) : RGB(40, 90, 170); }
 
-void record(std::vector<SeenEvent>& events, int event) {
-    events.push_back({event, rt::event_window(), rt::event_gadget(), rt::event_type()});
+SeenEvent seen(int event) { return {event, rt::event_window(), rt::event_gadget(), rt::event_type()}; }
+
+WNDPROC procedure_behind_stripes;
+
+LRESULT CALLBACK paint_stripes(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    if (message != WM_ERASEBKGND) return CallWindowProcA(procedure_behind_stripes, window, message, wparam, lparam);
+    RECT client;
+    GetClientRect(window, &client);
+    for (RECT stripe{0, 0, 3, client.bottom}; stripe.left < client.right; stripe.left += 3, stripe.right += 3) {
+        HBRUSH brush = CreateSolidBrush(background_at(stripe.left));
+        FillRect(reinterpret_cast<HDC>(wparam), &stripe, brush);
+        DeleteObject(brush);
+    }
+    return 1;
 }
 
 } // namespace
 
-std::vector<SeenEvent> read_events(int quiet_ms, int limit_ms) {
+std::vector<SeenEvent> read_events(int quiet_ms) {
     std::vector<SeenEvent> events;
-    ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(limit_ms);
-    while (GetTickCount64() < end) {
-        int event = rt::next_window_event(quiet_ms);
-        if (!event) break;
-        record(events, event);
-    }
+    const ULONGLONG end = GetTickCount64() + 2000;
+    for (int event; GetTickCount64() < end && (event = rt::next_window_event(quiet_ms));) events.push_back(seen(event));
     return events;
 }
 
-std::vector<SeenEvent> only(const std::vector<SeenEvent>& events, int code) {
-    std::vector<SeenEvent> chosen;
-    for (const SeenEvent& e : events)
-        if (e.event == code) chosen.push_back(e);
-    return chosen;
+size_t count_events(const std::vector<SeenEvent>& events, int code) {
+    return static_cast<size_t>(std::count_if(events.begin(), events.end(), [code](const SeenEvent& e) { return e.event == code; }));
 }
 
 std::vector<int> gadget_types(const std::vector<SeenEvent>& events, intptr_t gadget) {
     std::vector<int> types;
-    for (const SeenEvent& e : only(events, rt::EV_GADGET))
-        if (e.gadget == gadget) types.push_back(e.type);
+    for (const SeenEvent& e : events)
+        if (e.event == rt::EV_GADGET && e.gadget == gadget) types.push_back(e.type);
     return types;
 }
 
-std::vector<SeenEvent> events_during_input(const std::string& xdotool_arguments, int quiet_ms) {
+std::vector<SeenEvent> events_during_input(const std::string& xdotool_arguments) {
     std::atomic<bool> done{false};
     bool sent = false;
-    std::thread input([&] {
-        sent = test_support::send_x_input(xdotool_arguments);
-        done = true;
-    });
+    std::thread input([&] { sent = test_support::send_x_input(xdotool_arguments), done = true; });
     std::vector<SeenEvent> events;
     while (!done)
-        if (int event = rt::next_window_event(10)) record(events, event);
+        if (int event = rt::next_window_event(10)) events.push_back(seen(event));
     input.join();
     EXPECT_TRUE(sent) << "xdotool " << xdotool_arguments;
-    for (const SeenEvent& e : read_events(quiet_ms)) events.push_back(e);
+    for (const SeenEvent& e : read_events(200)) events.push_back(e);
     return events;
 }
 
@@ -77,18 +78,15 @@ Pixels client_pixels(HWND window, const RECT& client_area) {
     ClientToScreen(window, &origin);
     Pixels pixels{client_area.right - client_area.left, client_area.bottom - client_area.top, {}};
     HDC screen = GetDC(nullptr), memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, pixels.width, pixels.height);
+    BITMAPINFO info{{sizeof(BITMAPINFOHEADER), pixels.width, -pixels.height, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}};
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     HGDIOBJ previous = SelectObject(memory, bitmap);
     BitBlt(memory, 0, 0, pixels.width, pixels.height, screen, origin.x, origin.y, SRCCOPY);
-    SelectObject(memory, previous);
-    BITMAPINFO info{};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), pixels.width, -pixels.height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    std::vector<uint32_t> bits(static_cast<size_t>(pixels.width * pixels.height));
-    GetDIBits(memory, bitmap, 0, static_cast<UINT>(pixels.height), bits.data(), &info, DIB_RGB_COLORS);
-    for (uint32_t bgr : bits) pixels.values.push_back(RGB((bgr >> 16) & 0xFF, (bgr >> 8) & 0xFF, bgr & 0xFF));
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
+    GdiFlush();
+    for (const auto* bgr = static_cast<const uint32_t*>(bits); bgr && pixels.values.size() < size_t(pixels.width * pixels.height); ++bgr)
+        pixels.values.push_back(RGB(*bgr >> 16 & 0xFF, *bgr >> 8 & 0xFF, *bgr & 0xFF));
+    SelectObject(memory, previous), DeleteObject(bitmap), DeleteDC(memory), ReleaseDC(nullptr, screen);
     return pixels;
 }
 
@@ -100,21 +98,16 @@ Pixels client_pixels(HWND window) {
 
 Split split(const Pixels& pixels, const RECT& area, COLORREF colour) {
     Split result;
-    for (int y = 0; y < pixels.height; ++y)
-        for (int x = 0; x < pixels.width; ++x) {
-            COLORREF p = pixels.at(x, y);
-            if (p == colour) ++result.coloured;
-            else if (p == background_at(area.left + x)) ++result.background;
-            else ++result.other;
-        }
+    for (size_t i = 0; i < pixels.values.size(); ++i) {
+        const COLORREF p = pixels.values[i];
+        ++(p == colour ? result.coloured : p == background_at(area.left + int(i) % pixels.width) ? result.background : result.other);
+    }
     return result;
 }
 
-ColourAnswer ask_colours(HWND window, HWND control, UINT message, int mode_before) {
+ColourAnswer ask_colours(HWND window, HWND control, UINT message) {
     HDC dc = GetDC(control);
-    SetTextColor(dc, UNSET);
-    SetBkColor(dc, UNSET);
-    SetBkMode(dc, mode_before);
+    SetTextColor(dc, UNSET), SetBkColor(dc, UNSET), SetBkMode(dc, OPAQUE);
     auto brush = reinterpret_cast<HBRUSH>(
         SendMessageA(window, message, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(control)));
     ColourAnswer answer{brush, GetTextColor(dc), GetBkColor(dc), GetBkMode(dc)};
@@ -124,38 +117,11 @@ ColourAnswer ask_colours(HWND window, HWND control, UINT message, int mode_befor
 
 TestWindow::TestWindow() {
     handle_ = static_cast<HWND>(rt::open_window(0, 0, 0, 700, 440, "\xCE\xEA\xED\xEE", 0x90000001));  // the converter's
-    SetPropA(handle_, "test window", this);
-    behind_ = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(handle_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(procedure)));
-    rt::hide_window(0, 0);
-    SetForegroundWindow(handle_);
-    read_events();
+    procedure_behind_stripes =
+        reinterpret_cast<WNDPROC>(SetWindowLongPtrA(handle_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(paint_stripes)));
+    rt::hide_window(0, 0), SetForegroundWindow(handle_), read_events();
 }
 
-TestWindow::~TestWindow() {
-    rt::close_window(0);
-    read_events(50);
-}
-
-LRESULT CALLBACK TestWindow::procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-    auto* self = static_cast<TestWindow*>(GetPropA(window, "test window"));
-    if (!self) return DefWindowProcA(window, message, wparam, lparam);
-    auto dc = reinterpret_cast<HDC>(wparam);
-    const auto& transparent = self->transparent_controls_;
-    if (message == WM_ERASEBKGND) {
-        RECT client;
-        GetClientRect(window, &client);
-        for (RECT stripe{0, 0, 3, client.bottom}; stripe.left < client.right; stripe.left += 3, stripe.right += 3) {
-            HBRUSH brush = CreateSolidBrush(background_at(stripe.left));
-            FillRect(dc, &stripe, brush);
-            DeleteObject(brush);
-        }
-        return 1;
-    }
-    if (message == WM_CTLCOLORSTATIC && std::count(transparent.begin(), transparent.end(), reinterpret_cast<HWND>(lparam))) {
-        SetBkMode(dc, TRANSPARENT);
-        return reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH));
-    }
-    return CallWindowProcA(self->behind_, window, message, wparam, lparam);
-}
+TestWindow::~TestWindow() { rt::close_window(0), read_events(50); }
 
 } // namespace gui_test

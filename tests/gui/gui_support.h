@@ -11,18 +11,14 @@
 namespace gui_test {
 
 // One event as the accessors described it right after its wait returned.
-struct SeenEvent {
-    int event;
-    intptr_t window, gadget;
-    int type;
-};
-// Reads events until none has come for quiet_ms, or for limit_ms at most; never returns event 0.
-std::vector<SeenEvent> read_events(int quiet_ms = 150, int limit_ms = 2000);
-std::vector<SeenEvent> only(const std::vector<SeenEvent>& events, int code);
-std::vector<int> gadget_types(const std::vector<SeenEvent>& events, intptr_t gadget);  // in order
+struct SeenEvent { int event; intptr_t window, gadget; int type; };
+// Reads events until none has come for quiet_ms, for two seconds at most.
+std::vector<SeenEvent> read_events(int quiet_ms = 150);
+size_t count_events(const std::vector<SeenEvent>& events, int code);
+std::vector<int> gadget_types(const std::vector<SeenEvent>& events, intptr_t gadget);
 // Runs `xdotool <arguments>` on another thread (the X input helper pumps the messages of its
 // thread) while this one reads the event stream, then reads until quiet.
-std::vector<SeenEvent> events_during_input(const std::string& xdotool_arguments, int quiet_ms = 200);
+std::vector<SeenEvent> events_during_input(const std::string& xdotool_arguments);
 std::string screen_point(HWND window, int x, int y);  // xdotool's "mousemove X Y" to a client point
 void park_mouse();                                     // in a corner no test window covers
 
@@ -37,34 +33,21 @@ struct Pixels {
 Pixels client_pixels(HWND window, const RECT& client_area);
 Pixels client_pixels(HWND window);
 
-// How the pixels of a client rectangle of the test window split: its background as painted there
-// (vertical stripes, 3 pixels of each colour), one colour, or anything else.
-struct Split {
-    int background = 0, coloured = 0, other = 0;
-};
+// How pixels split: the test window's background there (3-pixel stripes), one colour, anything else.
+struct Split { int background = 0, coloured = 0, other = 0; };
 Split split(const Pixels& pixels, const RECT& area, COLORREF colour);
 
-// What a window answers a control's colour message with, and what it set in the control's device
-// context, which held UNSET colours and mode_before.
-struct ColourAnswer {
-    HBRUSH brush;
-    COLORREF text, back;
-    int mode;
-};
+// A window's answer to a control's colour message, and what it set in a DC holding UNSET colours.
+struct ColourAnswer { HBRUSH brush; COLORREF text, back; int mode; };
 constexpr COLORREF UNSET = RGB(1, 2, 3);
-ColourAnswer ask_colours(HWND window, HWND control, UINT message = WM_CTLCOLORSTATIC, int mode_before = OPAQUE);
+ColourAnswer ask_colours(HWND window, HWND control, UINT message = WM_CTLCOLORSTATIC);
 
-// Window 0 of the converter's size and style, centred and shown, with the striped background;
-// closed when the test ends. Its transparent controls get the null brush in transparent mode for
-// WM_CTLCOLORSTATIC, as the background image and the colour library give the converter's labels.
+// Window 0 as the converter's (size, style, centred), shown, striped, and closed with the test.
 class TestWindow {
 public:
     TestWindow();
     ~TestWindow();
-    TestWindow(const TestWindow&) = delete;
-    TestWindow& operator=(const TestWindow&) = delete;
     HWND handle() const { return handle_; }
-    void make_transparent(HWND control) { transparent_controls_.push_back(control); }
     Pixels pixels(const RECT& area) const { return client_pixels(handle_, area); }
     // The events raised while the mouse moves to a client point and xdotool does `then` there.
     std::vector<SeenEvent> input_at(int x, int y, const std::string& then = "") const {
@@ -72,10 +55,7 @@ public:
     }
 
 private:
-    static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
     HWND handle_;
-    WNDPROC behind_ = nullptr;
-    std::vector<HWND> transparent_controls_;
 };
 
 } // namespace gui_test
