@@ -1,79 +1,53 @@
 // FFmpeg.exe (the front-end) as the converter starts it: a real child process with the stand-in
 // tool behind it; its status, what it says and where its console goes, read back.
-#include "system/scratch_folder.h"
+#include "support/child_process.h"
 
 #include <gtest/gtest.h>
-#include <windows.h>
 
 #include <string>
 #include <utility>
 
 namespace {
 
-using test_support::read_file;
+using test_support::Finished;
 
 const std::string DONE = "\xc2\xfb\xef\xee\xeb\xed\xe5\xed\xee ";  // "Выполнено ", each progress line's start
 const char* const FLV_CALL = "-i clip 1.avi -y  -sameq  clip 1.avi.flv";
 
-// Its exit status once it has ended within the time (else it is ended with 9999); the handles closed.
-DWORD status_of(PROCESS_INFORMATION& process, DWORD timeout_ms) {
-    if (WaitForSingleObject(process.hProcess, timeout_ms) == WAIT_TIMEOUT) TerminateProcess(process.hProcess, 9999);
-    WaitForSingleObject(process.hProcess, INFINITE);
-    DWORD status = 9999;
-    GetExitCodeProcess(process.hProcess, &status);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return status;
-}
-
 // A folder of its own per run (under Wine a file a child wrote may stay locked for a moment) with
 // the front-end in "app", the stand-in tool as "app\ffmpeg\ffmpeg.exe" when asked, a source
 // "clip 1.avi", and on PATH the front-end's own folder spelt differently, then "tools".
-class Layout {
+class Layout : public test_support::ScratchFolder {
 public:
-    explicit Layout(bool tool_beside) : scratch_(("front-end-" + std::to_string(++runs)).c_str()) {
-        CreateDirectoryA(app().c_str(), nullptr);
-        CopyFileA(FRONT_END, (app() + "\\FFmpeg.exe").c_str(), FALSE);
-        if (tool_beside) add_tool(app() + "\\ffmpeg");
-        test_support::write_file(scratch_.file("clip 1.avi"), "x");
-        SetEnvironmentVariableA("PATH", (app() + "\\.\\;" + tools()).c_str());
-        SetEnvironmentVariableA("STAND_IN_LOG", scratch_.file("calls.txt").c_str());
+    explicit Layout(bool tool_beside) : ScratchFolder(("front-end-" + std::to_string(++runs)).c_str()) {
+        CreateDirectoryA(file("app").c_str(), nullptr);
+        CopyFileA(FRONT_END, file("app\\FFmpeg.exe").c_str(), FALSE);
+        if (tool_beside) add_tool("app\\ffmpeg");
+        test_support::write_file(file("clip 1.avi"), "x");
+        SetEnvironmentVariableA("PATH", (file("app") + "\\.\\;" + file("tools")).c_str());
+        SetEnvironmentVariableA("STAND_IN_LOG", file("calls.txt").c_str());
     }
-    std::string app() const { return scratch_.file("app"); }
-    std::string tools() const { return scratch_.file("tools"); }
-    std::string calls() const { return read_file(scratch_.file("calls.txt")); }
-    bool made(const char* name) const { return test_support::file_exists(scratch_.file(name)); }
-    void add_tool(const std::string& folder) const {
-        CreateDirectoryA(folder.c_str(), nullptr);
-        CopyFileA(STAND_IN_TOOL, (folder + "\\ffmpeg.exe").c_str(), FALSE);
+    void add_tool(const char* folder) const {
+        CreateDirectoryA(file(folder).c_str(), nullptr);
+        CopyFileA(STAND_IN_TOOL, file(std::string(folder) + "\\ffmpeg.exe").c_str(), FALSE);
     }
-    PROCESS_INFORMATION start(const std::string& arguments, DWORD flags, STARTUPINFOA startup = {}) const {
+    PROCESS_INFORMATION start_with_console(const char* arguments) const {
+        std::string line = "\"" + file("app\\FFmpeg.exe") + "\" " + arguments;
+        STARTUPINFOA startup{};
         startup.cb = sizeof startup;
-        std::string line = "\"" + app() + "\\FFmpeg.exe\" " + arguments;
         PROCESS_INFORMATION process{};
-        CreateProcessA(nullptr, &line[0], nullptr, nullptr, startup.hStdOutput != nullptr, flags, nullptr,
-                       scratch_.path().c_str(), &startup, &process);
+        CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NEW_CONSOLE, nullptr, path().c_str(), &startup,
+                       &process);
         return process;
     }
-    // Runs it without a console, its output and errors into a file: its status and what it said.
-    std::pair<DWORD, std::string> run(const std::string& arguments) const {
-        SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-        const std::string said = scratch_.file("said.txt");
-        STARTUPINFOA startup{};
-        startup.dwFlags = STARTF_USESTDHANDLES;
-        startup.hStdInput = CreateFileA("NUL", GENERIC_READ, FILE_SHARE_READ, &inherit, OPEN_EXISTING, 0, nullptr);
-        startup.hStdOutput = startup.hStdError =
-            CreateFileA(said.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
-        PROCESS_INFORMATION process = start(arguments, CREATE_NO_WINDOW, startup);
-        CloseHandle(startup.hStdInput);
-        CloseHandle(startup.hStdOutput);
-        const DWORD status = status_of(process, 20000);
-        return {status, read_file(said)};
+    // Runs it without a console: its status and what it said on either stream.
+    std::pair<DWORD, std::string> run(const char* arguments) const {
+        const Finished run = test_support::run_to_end("\"" + file("app\\FFmpeg.exe") + "\" " + arguments, *this);
+        return {run.status, run.output + run.errors};
     }
 
 private:
     static inline int runs = 0;
-    test_support::ScratchFolder scratch_;
 };
 
 TEST(FrontEndTest, SaysWhatWentWrongAndEndsWithItsStatusWithoutWaitingWhenThereIsNoConsole) {
@@ -106,13 +80,14 @@ TEST(FrontEndTest, SaysWhatWentWrongAndEndsWithItsStatusWithoutWaitingWhenThereI
 // FFmpeg.exe in its own folder is "ffmpeg.exe" to Windows: the search must not find itself.
 TEST(FrontEndTest, SkipsItsOwnFolderOnPathAndRunsTheToolFoundAfterItWithOptionsFromItsReport) {
     Layout layout(false);
-    layout.add_tool(layout.tools());
+    layout.add_tool("tools");
     const auto [status, said] = layout.run("-i clip 1.avi -y  -sameq  clip 1.avi.mpg");
     EXPECT_EQ(status, 0u) << said;
-    EXPECT_NE(layout.calls().find("-i \"clip 1.avi\" -y -sn -dn -c:v mpeg1video -q:v 2 -r 24000/1001 \"clip 1.avi.mpg\""),
+    const std::string calls = test_support::read_file(layout.file("calls.txt"));
+    EXPECT_NE(calls.find("-i \"clip 1.avi\" -y -sn -dn -c:v mpeg1video -q:v 2 -r 24000/1001 \"clip 1.avi.mpg\""),
               std::string::npos)
-        << layout.calls();
-    EXPECT_TRUE(layout.made("clip 1.avi.mpg"));
+        << calls;
+    EXPECT_TRUE(test_support::file_exists(layout.file("clip 1.avi.mpg")));
 }
 
 TEST(FrontEndTest, ShowsThePercentDoneAboutOnceASecondAndEndsAtAHundred) {
@@ -144,7 +119,7 @@ TEST(FrontEndConsoleTest, MovesItsConsoleClearOfTheCallersWindowAndKeepsItOnTheS
     HWND window = CreateWindowExA(0, "STATIC", "caller", WS_POPUP | WS_VISIBLE, caller.left, caller.top, 700, 440,
                                   nullptr, nullptr, nullptr, nullptr);
     SetEnvironmentVariableA("STAND_IN_SECONDS", "6");
-    PROCESS_INFORMATION process = layout.start(FLV_CALL, CREATE_NEW_CONSOLE);
+    PROCESS_INFORMATION process = layout.start_with_console(FLV_CALL);
     SetEnvironmentVariableA("STAND_IN_SECONDS", nullptr);
     // It appears at the screen's top left, over the caller's window, until the front-end moves it.
     RECT console{}, overlap{};
@@ -156,13 +131,13 @@ TEST(FrontEndConsoleTest, MovesItsConsoleClearOfTheCallersWindowAndKeepsItOnTheS
     EXPECT_FALSE(IntersectRect(&overlap, &console, &caller)) << "the console covers the caller's window";
     EXPECT_TRUE(console.left >= 0 && console.top >= 0 && console.right <= width && console.bottom <= height)
         << "the console leaves the screen";
-    status_of(process, 20000);
+    test_support::status_of(process, 20000);
     DestroyWindow(window);
 }
 
 TEST(FrontEndConsoleTest, AfterAFailureWaitsForAKeyPressedInItsConsole) {
     Layout layout(false);
-    PROCESS_INFORMATION process = layout.start(FLV_CALL, CREATE_NEW_CONSOLE);
+    PROCESS_INFORMATION process = layout.start_with_console(FLV_CALL);
     EXPECT_EQ(WaitForSingleObject(process.hProcess, 1500), static_cast<DWORD>(WAIT_TIMEOUT)) << "it waits for a key";
     FreeConsole();
     ASSERT_TRUE(AttachConsole(process.dwProcessId));
@@ -177,7 +152,7 @@ TEST(FrontEndConsoleTest, AfterAFailureWaitsForAKeyPressedInItsConsole) {
     EXPECT_TRUE(WriteConsoleInputA(input, keys, 2, &written));
     CloseHandle(input);
     FreeConsole();
-    EXPECT_EQ(status_of(process, 5000), 2u) << "a key ends the wait, with the failure's status";
+    EXPECT_EQ(test_support::status_of(process, 5000), 2u) << "a key ends the wait, with the failure's status";
 }
 
 } // namespace

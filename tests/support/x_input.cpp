@@ -9,8 +9,6 @@
 namespace test_support {
 namespace {
 
-thread_local std::string last_output;
-
 // Waits for the agent's answer while dispatching this thread's messages (a WM_QUIT is posted again
 // for the caller); false when timeout_ms passes first.
 bool wait_for(const std::string& done_path, int timeout_ms) {
@@ -35,7 +33,6 @@ bool wait_for(const std::string& done_path, int timeout_ms) {
 
 bool send_x_input(const std::string& xdotool_arguments, int timeout_ms) {
     static std::atomic<unsigned> calls{0};
-    last_output.clear();
     char folder[MAX_PATH];
     const DWORD length = GetEnvironmentVariableA("X_INPUT_DIR", folder, sizeof folder);
     if (length == 0 || length >= sizeof folder) return false;
@@ -47,13 +44,10 @@ bool send_x_input(const std::string& xdotool_arguments, int timeout_ms) {
         if (!DeleteFileA((call + ".cmd").c_str())) write_file(call + ".cancel", "");
         return false;
     }
-    last_output = read_file(call + ".out");
     const bool succeeded = read_file(call + ".done") == "0\n";  // the agent writes the exit code
     DeleteFileA((call + ".out").c_str());
     DeleteFileA((call + ".done").c_str());
     return succeeded;
 }
-
-const std::string& x_input_output() { return last_output; }
 
 } // namespace test_support
