@@ -93,17 +93,6 @@ TEST_F(ConverterLeakTest, RedrawsBadgeSwitchesAndJobsGiveBackWhatTheyTake) {
     EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 2 * 10) << "each of the ten jobs ran the tool";
 }
 
-// The main thread may choose another format (and free the old setting) while a job starts.
-TEST_F(ConverterLeakTest, AJobRunsWithTheFormatChosenWhenItStarted) {
-    JobFolder folder;
-    rt::assign_string(&converter::state.output_extension, "mpg");
-    const int job = converter::start_conversion_job();
-    rt::assign_string(&converter::state.output_extension, "swf");
-    finish(job);
-    const std::string log = folder.tool_log();
-    EXPECT_EQ(log.substr(0, log.find('\n')), "\"FFmpeg\" -i  -y  -sameq  .mpg");
-}
-
 std::vector<WPARAM> marquee_switches;
 WNDPROC busy_bar_procedure = nullptr;
 
@@ -112,15 +101,21 @@ LRESULT CALLBACK note_marquee_switch(HWND bar, UINT message, WPARAM on, LPARAM i
     return CallWindowProcA(busy_bar_procedure, bar, message, on, interval);
 }
 
-// The busy bar's animation is started with the job and stopped at its end.
-TEST_F(ConverterLeakTest, AJobSwitchesTheBusyBarsMarqueeOnAndOff) {
+// The main thread may choose another format (and free the old setting) while a job starts; the busy
+// bar's animation is started with the job and stopped at its end.
+TEST_F(ConverterLeakTest, AJobRunsWithTheFormatChosenWhenItStartedAndSwitchesTheBusyBarsMarqueeOnAndOff) {
     JobFolder folder;
     HWND bar = rt::gadget_handle(converter::BUSY_BAR);
     busy_bar_procedure = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrA(bar, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(note_marquee_switch)));
-    finish(converter::start_conversion_job());
+    rt::assign_string(&converter::state.output_extension, "mpg");
+    const int job = converter::start_conversion_job();
+    rt::assign_string(&converter::state.output_extension, "swf");
+    finish(job);
     SetWindowLongPtrA(bar, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(busy_bar_procedure));
     EXPECT_EQ(marquee_switches, (std::vector<WPARAM>{1, 0}));
+    const std::string log = folder.tool_log();
+    EXPECT_EQ(log.substr(0, log.find('\n')), "\"FFmpeg\" -i  -y  -sameq  .mpg");
 }
 
 } // namespace

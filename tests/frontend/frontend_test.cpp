@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <utility>
 
 namespace {
 
@@ -15,21 +14,20 @@ const std::string DONE = "\xc2\xfb\xef\xee\xeb\xed\xe5\xed\xee ";  // "Выпо�
 const char* const FLV_CALL = "-i clip 1.avi -y  -sameq  clip 1.avi.flv";
 
 // A folder of its own per run (under Wine a file a child wrote may stay locked for a moment) with
-// the front-end in "app", the stand-in tool as "app\ffmpeg\ffmpeg.exe" when asked, a source
-// "clip 1.avi", and on PATH the front-end's own folder spelt differently, then "tools".
+// the front-end in "app", the stand-in tool in the folder asked for, a source "clip 1.avi", and on
+// PATH the front-end's own folder spelt differently, then "tools".
 class Layout : public test_support::ScratchFolder {
 public:
-    explicit Layout(bool tool_beside) : ScratchFolder(("front-end-" + std::to_string(++runs)).c_str()) {
+    explicit Layout(const char* tool_folder) : ScratchFolder(("front-end-" + std::to_string(++runs)).c_str()) {
         CreateDirectoryA(file("app").c_str(), nullptr);
         CopyFileA(FRONT_END, file("app\\FFmpeg.exe").c_str(), FALSE);
-        if (tool_beside) add_tool("app\\ffmpeg");
+        if (tool_folder) {
+            CreateDirectoryA(file(tool_folder).c_str(), nullptr);
+            CopyFileA(STAND_IN_TOOL, file(std::string(tool_folder) + "\\ffmpeg.exe").c_str(), FALSE);
+        }
         test_support::write_file(file("clip 1.avi"), "x");
         SetEnvironmentVariableA("PATH", (file("app") + "\\.\\;" + file("tools")).c_str());
         SetEnvironmentVariableA("STAND_IN_LOG", file("calls.txt").c_str());
-    }
-    void add_tool(const char* folder) const {
-        CreateDirectoryA(file(folder).c_str(), nullptr);
-        CopyFileA(STAND_IN_TOOL, file(std::string(folder) + "\\ffmpeg.exe").c_str(), FALSE);
     }
     PROCESS_INFORMATION start_with_console(const char* arguments) const {
         std::string line = "\"" + file("app\\FFmpeg.exe") + "\" " + arguments;
@@ -40,66 +38,52 @@ public:
                        &process);
         return process;
     }
-    // Runs it without a console: its status and what it said on either stream.
-    std::pair<DWORD, std::string> run(const char* arguments) const {
-        const Finished run = test_support::run_to_end("\"" + file("app\\FFmpeg.exe") + "\" " + arguments, *this);
-        return {run.status, run.output + run.errors};
-    }
 
 private:
     static inline int runs = 0;
 };
 
-TEST(FrontEndTest, SaysWhatWentWrongAndEndsWithItsStatusWithoutWaitingWhenThereIsNoConsole) {
+// Without a console it ends at once with its status, having said (on either stream) what went
+// wrong, or a progress line about once a second ending at 100 %. FFmpeg.exe in its own folder is
+// "ffmpeg.exe" to Windows: the search for the tool on PATH must not find itself.
+TEST(FrontEndTest, RunsTheToolFoundBesideItOrOnPathShowsProgressOrSaysWhatWentWrongWithItsStatus) {
+    const std::string mpg_call = "-i clip 1.avi -y  -sameq  clip 1.avi.mpg", done_line = DONE + "100 %";
     const struct {
         const char* what;
-        bool tool_beside;
-        const char* arguments;
+        const char* tool_folder;
+        std::string arguments;
         const char* fail;  // STAND_IN_FAIL
         DWORD status;
-        const char* message;  // Windows-1251
+        std::string said;  // Windows-1251
+        const char* tool_call;
     } cases[] = {
-        {"no tool", false, FLV_CALL, nullptr, 2,
-         "\xcd\xe5 \xed\xe0\xe9\xe4\xe5\xed\xe0 \xef\xf0\xee\xe3\xf0\xe0\xec\xec\xe0 ffmpeg.exe"},
-        {"no source file", true, "-i nothing.avi -y  -sameq  nothing.avi.flv", nullptr, 3,
-         "\xc8\xf1\xf5\xee\xe4\xed\xfb\xe9 \xf4\xe0\xe9\xeb \xed\xe5 \xed\xe0\xe9\xe4\xe5\xed"},
-        {"no source chosen", true, "-i  -y  -sameq  .flv", nullptr, 3,
-         "\xc8\xf1\xf5\xee\xe4\xed\xfb\xe9 \xf4\xe0\xe9\xeb \xed\xe5 \xe2\xfb\xe1\xf0\xe0\xed"},
-        {"the tool fails", true, FLV_CALL, "1", 1, "Invalid sample rate\r\n"},
+        {"no tool", nullptr, FLV_CALL, nullptr, 2,
+         "\xcd\xe5 \xed\xe0\xe9\xe4\xe5\xed\xe0 \xef\xf0\xee\xe3\xf0\xe0\xec\xec\xe0 ffmpeg.exe", ""},
+        {"no source file", "app\\ffmpeg", "-i nothing.avi -y  -sameq  nothing.avi.flv", nullptr, 3,
+         "\xc8\xf1\xf5\xee\xe4\xed\xfb\xe9 \xf4\xe0\xe9\xeb \xed\xe5 \xed\xe0\xe9\xe4\xe5\xed", ""},
+        {"no source chosen", "app\\ffmpeg", "-i  -y  -sameq  .flv", nullptr, 3,
+         "\xc8\xf1\xf5\xee\xe4\xed\xfb\xe9 \xf4\xe0\xe9\xeb \xed\xe5 \xe2\xfb\xe1\xf0\xe0\xed", ""},
+        {"the tool fails", "app\\ffmpeg", FLV_CALL, "1", 1, "Invalid sample rate\r\n", ""},
+        {"3 s of work", "app\\ffmpeg", FLV_CALL, nullptr, 0, done_line, ""},
+        {"the tool on PATH after its own folder", "tools", mpg_call, nullptr, 0, done_line,
+         "-i \"clip 1.avi\" -y -sn -dn -c:v mpeg1video -q:v 2 -r 24000/1001 \"clip 1.avi.mpg\""},
     };
     for (const auto& c : cases) {
-        Layout layout(c.tool_beside);
+        Layout layout(c.tool_folder);
         SetEnvironmentVariableA("STAND_IN_FAIL", c.fail);
-        const auto [status, said] = layout.run(c.arguments);
+        SetEnvironmentVariableA("STAND_IN_SECONDS", "3");
+        const Finished run = test_support::run_to_end("\"" + layout.file("app\\FFmpeg.exe") + "\" " + c.arguments, layout);
         SetEnvironmentVariableA("STAND_IN_FAIL", nullptr);
-        EXPECT_EQ(status, c.status) << c.what;
-        EXPECT_NE(said.find(c.message), std::string::npos) << c.what << ": said instead:\n" << said;
+        SetEnvironmentVariableA("STAND_IN_SECONDS", nullptr);
+        const std::string said = run.output + run.errors, calls = test_support::read_file(layout.file("calls.txt"));
+        EXPECT_EQ(run.status, c.status) << c.what;
+        EXPECT_NE(said.find(c.said), std::string::npos) << c.what << ": said instead:\n" << said;
+        size_t lines = 0;
+        for (size_t at = said.find(DONE); at != std::string::npos; at = said.find(DONE, at + 1)) ++lines;
+        EXPECT_EQ(lines >= 2 && lines <= 5, c.status == 0) << c.what << ": 3 s of work, a line a second and the last\n" << said;
+        EXPECT_NE(calls.find(c.tool_call), std::string::npos) << c.what << ": " << calls;
+        EXPECT_EQ(test_support::file_exists(layout.file(c.arguments.substr(c.arguments.rfind("  ") + 2))), c.status == 0) << c.what;
     }
-}
-
-// FFmpeg.exe in its own folder is "ffmpeg.exe" to Windows: the search must not find itself.
-TEST(FrontEndTest, SkipsItsOwnFolderOnPathAndRunsTheToolFoundAfterItWithOptionsFromItsReport) {
-    Layout layout(false);
-    layout.add_tool("tools");
-    const auto [status, said] = layout.run("-i clip 1.avi -y  -sameq  clip 1.avi.mpg");
-    EXPECT_EQ(status, 0u) << said;
-    const std::string calls = test_support::read_file(layout.file("calls.txt"));
-    EXPECT_NE(calls.find("-i \"clip 1.avi\" -y -sn -dn -c:v mpeg1video -q:v 2 -r 24000/1001 \"clip 1.avi.mpg\""),
-              std::string::npos)
-        << calls;
-    EXPECT_TRUE(test_support::file_exists(layout.file("clip 1.avi.mpg")));
-}
-
-TEST(FrontEndTest, ShowsThePercentDoneAboutOnceASecondAndEndsAtAHundred) {
-    Layout layout(true);
-    SetEnvironmentVariableA("STAND_IN_SECONDS", "3");
-    const auto [status, said] = layout.run(FLV_CALL);
-    SetEnvironmentVariableA("STAND_IN_SECONDS", nullptr);
-    EXPECT_EQ(status, 0u) << said;
-    size_t lines = 0;
-    for (size_t at = said.find(DONE); at != std::string::npos; at = said.find(DONE, at + 1)) ++lines;
-    EXPECT_TRUE(lines >= 2 && lines <= 5) << "3 s of work in ten reports: a line a second and the last one\n" << said;
-    EXPECT_NE(said.find(DONE + "100 %"), std::string::npos) << said;
 }
 
 // The window rectangle of another process's console, read by attaching to it; empty when it has none.
@@ -112,7 +96,7 @@ RECT console_window_of(DWORD process) {
 }
 
 TEST(FrontEndConsoleTest, MovesItsConsoleClearOfTheCallersWindowAndKeepsItOnTheScreen) {
-    Layout layout(true);
+    Layout layout("app\\ffmpeg");
     // The converter's window, centred: on a 1920x1080 screen a full console window fits on no side of it.
     const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
     const RECT caller{(width - 700) / 2, (height - 440) / 2, (width + 700) / 2, (height + 440) / 2};
@@ -136,7 +120,7 @@ TEST(FrontEndConsoleTest, MovesItsConsoleClearOfTheCallersWindowAndKeepsItOnTheS
 }
 
 TEST(FrontEndConsoleTest, AfterAFailureWaitsForAKeyPressedInItsConsole) {
-    Layout layout(false);
+    Layout layout(nullptr);
     PROCESS_INFORMATION process = layout.start_with_console(FLV_CALL);
     EXPECT_EQ(WaitForSingleObject(process.hProcess, 1500), static_cast<DWORD>(WAIT_TIMEOUT)) << "it waits for a key";
     FreeConsole();
