@@ -95,33 +95,27 @@ RECT console_window_of(DWORD process) {
     return rect;
 }
 
-TEST(FrontEndConsoleTest, MovesItsConsoleClearOfTheCallersWindowAndKeepsItOnTheScreen) {
-    Layout layout("app\\ffmpeg");
+// Started with a console of its own and no tool to find: the console, which appears at the
+// screen's top left over the caller's window, is moved clear of it and kept on the screen, and the
+// failure waits for a key pressed there.
+TEST(FrontEndConsoleTest, MovesItsConsoleClearOfTheCallersWindowAndAfterAFailureWaitsForAKey) {
+    Layout layout(nullptr);
     // The converter's window, centred: on a 1920x1080 screen a full console window fits on no side of it.
     const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
     const RECT caller{(width - 700) / 2, (height - 440) / 2, (width + 700) / 2, (height + 440) / 2};
     HWND window = CreateWindowExA(0, "STATIC", "caller", WS_POPUP | WS_VISIBLE, caller.left, caller.top, 700, 440,
                                   nullptr, nullptr, nullptr, nullptr);
-    SetEnvironmentVariableA("STAND_IN_SECONDS", "6");
     PROCESS_INFORMATION process = layout.start_with_console(FLV_CALL);
-    SetEnvironmentVariableA("STAND_IN_SECONDS", nullptr);
-    // It appears at the screen's top left, over the caller's window, until the front-end moves it.
     RECT console{}, overlap{};
     for (int tries = 0; tries < 40 && WaitForSingleObject(process.hProcess, 100) == WAIT_TIMEOUT; ++tries) {
         console = console_window_of(process.dwProcessId);
         if (!IsRectEmpty(&console) && !IntersectRect(&overlap, &console, &caller)) break;
     }
+    DestroyWindow(window);
     EXPECT_FALSE(IsRectEmpty(&console)) << "a console program started without one gets a console window";
     EXPECT_FALSE(IntersectRect(&overlap, &console, &caller)) << "the console covers the caller's window";
     EXPECT_TRUE(console.left >= 0 && console.top >= 0 && console.right <= width && console.bottom <= height)
         << "the console leaves the screen";
-    test_support::status_of(process, 20000);
-    DestroyWindow(window);
-}
-
-TEST(FrontEndConsoleTest, AfterAFailureWaitsForAKeyPressedInItsConsole) {
-    Layout layout(nullptr);
-    PROCESS_INFORMATION process = layout.start_with_console(FLV_CALL);
     EXPECT_EQ(WaitForSingleObject(process.hProcess, 1500), static_cast<DWORD>(WAIT_TIMEOUT)) << "it waits for a key";
     FreeConsole();
     ASSERT_TRUE(AttachConsole(process.dwProcessId));
