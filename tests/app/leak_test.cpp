@@ -22,9 +22,6 @@
 
 namespace {
 
-using test_support::count_process_resources;
-using test_support::ProcessResources;
-
 void take_events() {
     while (rt::next_window_event(0)) {
     }
@@ -36,28 +33,27 @@ void finish(int job) {
     while (worker && MsgWaitForMultipleObjects(1, &worker, FALSE, INFINITE, QS_ALLINPUT) != WAIT_OBJECT_0) take_events();
 }
 
-// The current directory for jobs: a scratch folder with the stand-in tool in it.
-class JobFolder {
+// The jobs' current directory while it lives: a scratch folder with the stand-in tool in it.
+class JobFolder : public test_support::ScratchFolder {
 public:
-    JobFolder() : folder_("leak-jobs") {
-        CopyFileA(STAND_IN_TOOL, folder_.file("FFmpeg.exe").c_str(), FALSE);
-        SetEnvironmentVariableA("STAND_IN_LOG", tool_log().c_str());
-        SetEnvironmentVariableA("FOLDER_OPEN_LOG", folder_.file("folders.log").c_str());
-        SetCurrentDirectoryA(folder_.path().c_str());
+    JobFolder() : ScratchFolder("leak-jobs") {
+        CopyFileA(STAND_IN_TOOL, file("FFmpeg.exe").c_str(), FALSE);
+        SetEnvironmentVariableA("STAND_IN_LOG", file("tool.log").c_str());
+        SetEnvironmentVariableA("FOLDER_OPEN_LOG", file("folders.log").c_str());
+        GetCurrentDirectoryA(MAX_PATH, previous_);
+        SetCurrentDirectoryA(path().c_str());
     }
-    ~JobFolder() { SetCurrentDirectoryA((folder_.path() + "\\..").c_str()); }  // lets the folder go
-    JobFolder(const JobFolder&) = delete;
-    JobFolder& operator=(const JobFolder&) = delete;
-    std::string tool_log() const { return folder_.file("tool.log"); }
+    ~JobFolder() { SetCurrentDirectoryA(previous_); }
+    std::string tool_log() const { return test_support::read_file(file("tool.log")); }
 
 private:
-    test_support::ScratchFolder folder_;
+    char previous_[MAX_PATH] = "";
 };
 
 class ConverterLeakTest : public testing::Test {
 protected:
     static void SetUpTestSuite() {
-        ASSERT_TRUE(converter::build_main_window()) << "the converter's window opens in this process";
+        ASSERT_TRUE(converter::build_main_window());
         take_events();
     }
 };
@@ -66,7 +62,6 @@ protected:
 // back every object and handle, and the private bytes grow by no more than a heap's last settling
 // (it commits pages, not blocks): a leak shows from 27 bytes a redraw, 263 a badge switch, 32 KiB a job.
 TEST_F(ConverterLeakTest, RedrawsBadgeSwitchesAndJobsGiveBackWhatTheyTake) {
-    constexpr uint64_t SETTLING_ALLOWANCE = 256 * 1024;
     const intptr_t badges[] = {converter::FLV_BADGE, converter::AVI_BADGE, converter::SWF_BADGE, converter::MPG_BADGE};
     JobFolder folder;
     const struct {
@@ -82,31 +77,20 @@ TEST_F(ConverterLeakTest, RedrawsBadgeSwitchesAndJobsGiveBackWhatTheyTake) {
         {"conversion jobs", 2, [](int) { finish(converter::start_conversion_job()); }},
     };
     for (const auto& work : works) {
-        ProcessResources before{};
+        test_support::ProcessResources before{};
         for (int round = 0; round < 5; ++round) {
-            if (round == 1) before = count_process_resources();
+            if (round == 1) before = test_support::count_process_resources();
             for (int i = 0; i < work.per_round; ++i) work.work(i);
             take_events();
         }
-        const ProcessResources after = count_process_resources();
+        const test_support::ProcessResources after = test_support::count_process_resources();
         EXPECT_EQ(after.gdi_objects, before.gdi_objects) << work.what << ": GDI objects";
         EXPECT_EQ(after.user_objects, before.user_objects) << work.what << ": USER objects";
         EXPECT_EQ(after.kernel_handles, before.kernel_handles) << work.what << ": kernel handles";
-        EXPECT_LE(after.private_bytes, before.private_bytes + SETTLING_ALLOWANCE) << work.what << ": private bytes";
+        EXPECT_LE(after.private_bytes, before.private_bytes + 256 * 1024) << work.what << ": private bytes";
     }
-    const std::string log = test_support::read_file(folder.tool_log());
+    const std::string log = folder.tool_log();
     EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 2 * 10) << "each of the ten jobs ran the tool";
-}
-
-// The main thread may choose another format (and free the old setting) while a job starts.
-TEST_F(ConverterLeakTest, AJobRunsWithTheFormatChosenWhenItStarted) {
-    JobFolder folder;
-    rt::assign_string(&converter::state.output_extension, "mpg");
-    const int job = converter::start_conversion_job();
-    rt::assign_string(&converter::state.output_extension, "swf");
-    finish(job);
-    const std::string log = test_support::read_file(folder.tool_log());
-    EXPECT_EQ(log.substr(0, log.find('\n')), "\"FFmpeg\" -i  -y  -sameq  .mpg");
 }
 
 std::vector<WPARAM> marquee_switches;
@@ -117,15 +101,21 @@ LRESULT CALLBACK note_marquee_switch(HWND bar, UINT message, WPARAM on, LPARAM i
     return CallWindowProcA(busy_bar_procedure, bar, message, on, interval);
 }
 
-// The busy bar's animation is started with the job and stopped at its end.
-TEST_F(ConverterLeakTest, AJobSwitchesTheBusyBarsMarqueeOnAndOff) {
+// The main thread may choose another format (and free the old setting) while a job starts; the busy
+// bar's animation is started with the job and stopped at its end.
+TEST_F(ConverterLeakTest, AJobRunsWithTheFormatChosenWhenItStartedAndSwitchesTheBusyBarsMarqueeOnAndOff) {
     JobFolder folder;
     HWND bar = rt::gadget_handle(converter::BUSY_BAR);
     busy_bar_procedure = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrA(bar, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(note_marquee_switch)));
-    finish(converter::start_conversion_job());
+    rt::assign_string(&converter::state.output_extension, "mpg");
+    const int job = converter::start_conversion_job();
+    rt::assign_string(&converter::state.output_extension, "swf");
+    finish(job);
     SetWindowLongPtrA(bar, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(busy_bar_procedure));
     EXPECT_EQ(marquee_switches, (std::vector<WPARAM>{1, 0}));
+    const std::string log = folder.tool_log();
+    EXPECT_EQ(log.substr(0, log.find('\n')), "\"FFmpeg\" -i  -y  -sameq  .mpg");
 }
 
 } // namespace

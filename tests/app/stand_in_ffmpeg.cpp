@@ -10,28 +10,11 @@
 #include <cstdlib>
 #include <cstring>
 
-namespace {
-
-bool asks_for_output(int argc, char** argv) {
-    for (int i = 1; i < argc; ++i)
-        if (std::strcmp(argv[i], "-y") == 0) return true;
-    return false;
-}
-
-void report_progress(DWORD seconds) {
-    for (int tenth = 1; tenth <= 10; ++tenth) {
-        std::printf("frame=%d\nout_time_us=%d\nspeed=2.0x\nprogress=%s\n", tenth * 3, tenth * 200000,
-                    tenth == 10 ? "end" : "continue");
-        std::fflush(stdout);
-        Sleep(seconds * 100);
-    }
-}
-
-} // namespace
-
 int main(int argc, char** argv) {
     test_support::append_start_record(test_support::environment_variable("STAND_IN_LOG"));
-    if (!asks_for_output(argc, argv)) {
+    bool probe = true;
+    for (int i = 1; i < argc; ++i) probe = probe && std::strcmp(argv[i], "-y") != 0;
+    if (probe) {
         std::fprintf(stderr, "Input #0, avi, from 'x.avi':\n  Duration: 00:00:02.00, start: 0.000000, bitrate: 9 kb/s\n"
                              "  Stream #0:0: Video: mjpeg, yuvj420p(pc), 320x240, 15 fps, 15 tbr, 15 tbn\n"
                              "At least one output file must be specified\n");
@@ -41,7 +24,13 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "Stream mapping:\n[mp3 @ 0001] Invalid sample rate\nConversion failed!\n");
         return 1;
     }
-    report_progress(static_cast<DWORD>(std::atoi(test_support::environment_variable("STAND_IN_SECONDS").c_str())));
+    const DWORD seconds = static_cast<DWORD>(std::atoi(test_support::environment_variable("STAND_IN_SECONDS").c_str()));
+    for (int tenth = 1; tenth <= 10; ++tenth) {
+        std::printf("frame=%d\nout_time_us=%d\nspeed=2.0x\nprogress=%s\n", tenth * 3, tenth * 200000,
+                    tenth == 10 ? "end" : "continue");
+        std::fflush(stdout);
+        Sleep(seconds * 100);
+    }
     std::FILE* output = std::fopen(argv[argc - 1], "wb");
     return output && std::fclose(output) == 0 ? 0 : 3;
 }

@@ -1,130 +1,89 @@
 // FFmpeg.exe (the front-end) as the converter starts it: a real child process with the stand-in
 // tool behind it; its status, what it says and where its console goes, read back.
-#include "system/scratch_folder.h"
+#include "support/child_process.h"
 
 #include <gtest/gtest.h>
-#include <windows.h>
 
 #include <string>
-#include <utility>
 
 namespace {
 
-using test_support::read_file;
+using test_support::Finished;
 
 const std::string DONE = "\xc2\xfb\xef\xee\xeb\xed\xe5\xed\xee ";  // "Выполнено ", each progress line's start
 const char* const FLV_CALL = "-i clip 1.avi -y  -sameq  clip 1.avi.flv";
 
-// Its exit status once it has ended within the time (else it is ended with 9999); the handles closed.
-DWORD status_of(PROCESS_INFORMATION& process, DWORD timeout_ms) {
-    if (WaitForSingleObject(process.hProcess, timeout_ms) == WAIT_TIMEOUT) TerminateProcess(process.hProcess, 9999);
-    WaitForSingleObject(process.hProcess, INFINITE);
-    DWORD status = 9999;
-    GetExitCodeProcess(process.hProcess, &status);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return status;
-}
-
 // A folder of its own per run (under Wine a file a child wrote may stay locked for a moment) with
-// the front-end in "app", the stand-in tool as "app\ffmpeg\ffmpeg.exe" when asked, a source
-// "clip 1.avi", and on PATH the front-end's own folder spelt differently, then "tools".
-class Layout {
+// the front-end in "app", the stand-in tool in the folder asked for, a source "clip 1.avi", and on
+// PATH the front-end's own folder spelt differently, then "tools".
+class Layout : public test_support::ScratchFolder {
 public:
-    explicit Layout(bool tool_beside) : scratch_(("front-end-" + std::to_string(++runs)).c_str()) {
-        CreateDirectoryA(app().c_str(), nullptr);
-        CopyFileA(FRONT_END, (app() + "\\FFmpeg.exe").c_str(), FALSE);
-        if (tool_beside) add_tool(app() + "\\ffmpeg");
-        test_support::write_file(scratch_.file("clip 1.avi"), "x");
-        SetEnvironmentVariableA("PATH", (app() + "\\.\\;" + tools()).c_str());
-        SetEnvironmentVariableA("STAND_IN_LOG", scratch_.file("calls.txt").c_str());
+    explicit Layout(const char* tool_folder) : ScratchFolder(("front-end-" + std::to_string(++runs)).c_str()) {
+        CreateDirectoryA(file("app").c_str(), nullptr);
+        CopyFileA(FRONT_END, file("app\\FFmpeg.exe").c_str(), FALSE);
+        if (tool_folder) {
+            CreateDirectoryA(file(tool_folder).c_str(), nullptr);
+            CopyFileA(STAND_IN_TOOL, file(std::string(tool_folder) + "\\ffmpeg.exe").c_str(), FALSE);
+        }
+        test_support::write_file(file("clip 1.avi"), "x");
+        SetEnvironmentVariableA("PATH", (file("app") + "\\.\\;" + file("tools")).c_str());
+        SetEnvironmentVariableA("STAND_IN_LOG", file("calls.txt").c_str());
     }
-    std::string app() const { return scratch_.file("app"); }
-    std::string tools() const { return scratch_.file("tools"); }
-    std::string calls() const { return read_file(scratch_.file("calls.txt")); }
-    bool made(const char* name) const { return test_support::file_exists(scratch_.file(name)); }
-    void add_tool(const std::string& folder) const {
-        CreateDirectoryA(folder.c_str(), nullptr);
-        CopyFileA(STAND_IN_TOOL, (folder + "\\ffmpeg.exe").c_str(), FALSE);
-    }
-    PROCESS_INFORMATION start(const std::string& arguments, DWORD flags, STARTUPINFOA startup = {}) const {
-        startup.cb = sizeof startup;
-        std::string line = "\"" + app() + "\\FFmpeg.exe\" " + arguments;
-        PROCESS_INFORMATION process{};
-        CreateProcessA(nullptr, &line[0], nullptr, nullptr, startup.hStdOutput != nullptr, flags, nullptr,
-                       scratch_.path().c_str(), &startup, &process);
-        return process;
-    }
-    // Runs it without a console, its output and errors into a file: its status and what it said.
-    std::pair<DWORD, std::string> run(const std::string& arguments) const {
-        SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-        const std::string said = scratch_.file("said.txt");
+    PROCESS_INFORMATION start_with_console(const char* arguments) const {
+        std::string line = "\"" + file("app\\FFmpeg.exe") + "\" " + arguments;
         STARTUPINFOA startup{};
-        startup.dwFlags = STARTF_USESTDHANDLES;
-        startup.hStdInput = CreateFileA("NUL", GENERIC_READ, FILE_SHARE_READ, &inherit, OPEN_EXISTING, 0, nullptr);
-        startup.hStdOutput = startup.hStdError =
-            CreateFileA(said.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
-        PROCESS_INFORMATION process = start(arguments, CREATE_NO_WINDOW, startup);
-        CloseHandle(startup.hStdInput);
-        CloseHandle(startup.hStdOutput);
-        const DWORD status = status_of(process, 20000);
-        return {status, read_file(said)};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION process{};
+        CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NEW_CONSOLE, nullptr, path().c_str(), &startup,
+                       &process);
+        return process;
     }
 
 private:
     static inline int runs = 0;
-    test_support::ScratchFolder scratch_;
 };
 
-TEST(FrontEndTest, SaysWhatWentWrongAndEndsWithItsStatusWithoutWaitingWhenThereIsNoConsole) {
+// Without a console it ends at once with its status, having said (on either stream) what went
+// wrong, or a progress line about once a second ending at 100 %. FFmpeg.exe in its own folder is
+// "ffmpeg.exe" to Windows: the search for the tool on PATH must not find itself.
+TEST(FrontEndTest, RunsTheToolFoundBesideItOrOnPathShowsProgressOrSaysWhatWentWrongWithItsStatus) {
+    const std::string mpg_call = "-i clip 1.avi -y  -sameq  clip 1.avi.mpg", done_line = DONE + "100 %";
     const struct {
         const char* what;
-        bool tool_beside;
-        const char* arguments;
+        const char* tool_folder;
+        std::string arguments;
         const char* fail;  // STAND_IN_FAIL
         DWORD status;
-        const char* message;  // Windows-1251
+        std::string said;  // Windows-1251
+        const char* tool_call;
     } cases[] = {
-        {"no tool", false, FLV_CALL, nullptr, 2,
-         "\xcd\xe5 \xed\xe0\xe9\xe4\xe5\xed\xe0 \xef\xf0\xee\xe3\xf0\xe0\xec\xec\xe0 ffmpeg.exe"},
-        {"no source file", true, "-i nothing.avi -y  -sameq  nothing.avi.flv", nullptr, 3,
-         "\xc8\xf1\xf5\xee\xe4\xed\xfb\xe9 \xf4\xe0\xe9\xeb \xed\xe5 \xed\xe0\xe9\xe4\xe5\xed"},
-        {"no source chosen", true, "-i  -y  -sameq  .flv", nullptr, 3,
-         "\xc8\xf1\xf5\xee\xe4\xed\xfb\xe9 \xf4\xe0\xe9\xeb \xed\xe5 \xe2\xfb\xe1\xf0\xe0\xed"},
-        {"the tool fails", true, FLV_CALL, "1", 1, "Invalid sample rate\r\n"},
+        {"no tool", nullptr, FLV_CALL, nullptr, 2,
+         "\xcd\xe5 \xed\xe0\xe9\xe4\xe5\xed\xe0 \xef\xf0\xee\xe3\xf0\xe0\xec\xec\xe0 ffmpeg.exe", ""},
+        {"no source file", "app\\ffmpeg", "-i nothing.avi -y  -sameq  nothing.avi.flv", nullptr, 3,
+         "\xc8\xf1\xf5\xee\xe4\xed\xfb\xe9 \xf4\xe0\xe9\xeb \xed\xe5 \xed\xe0\xe9\xe4\xe5\xed", ""},
+        {"no source chosen", "app\\ffmpeg", "-i  -y  -sameq  .flv", nullptr, 3,
+         "\xc8\xf1\xf5\xee\xe4\xed\xfb\xe9 \xf4\xe0\xe9\xeb \xed\xe5 \xe2\xfb\xe1\xf0\xe0\xed", ""},
+        {"the tool fails", "app\\ffmpeg", FLV_CALL, "1", 1, "Invalid sample rate\r\n", ""},
+        {"3 s of work", "app\\ffmpeg", FLV_CALL, nullptr, 0, done_line, ""},
+        {"the tool on PATH after its own folder", "tools", mpg_call, nullptr, 0, done_line,
+         "-i \"clip 1.avi\" -y -sn -dn -c:v mpeg1video -q:v 2 -r 24000/1001 \"clip 1.avi.mpg\""},
     };
     for (const auto& c : cases) {
-        Layout layout(c.tool_beside);
+        Layout layout(c.tool_folder);
         SetEnvironmentVariableA("STAND_IN_FAIL", c.fail);
-        const auto [status, said] = layout.run(c.arguments);
+        SetEnvironmentVariableA("STAND_IN_SECONDS", "3");
+        const Finished run = test_support::run_to_end("\"" + layout.file("app\\FFmpeg.exe") + "\" " + c.arguments, layout);
         SetEnvironmentVariableA("STAND_IN_FAIL", nullptr);
-        EXPECT_EQ(status, c.status) << c.what;
-        EXPECT_NE(said.find(c.message), std::string::npos) << c.what << ": said instead:\n" << said;
+        SetEnvironmentVariableA("STAND_IN_SECONDS", nullptr);
+        const std::string said = run.output + run.errors, calls = test_support::read_file(layout.file("calls.txt"));
+        EXPECT_EQ(run.status, c.status) << c.what;
+        EXPECT_NE(said.find(c.said), std::string::npos) << c.what << ": said instead:\n" << said;
+        size_t lines = 0;
+        for (size_t at = said.find(DONE); at != std::string::npos; at = said.find(DONE, at + 1)) ++lines;
+        EXPECT_EQ(lines >= 2 && lines <= 5, c.status == 0) << c.what << ": 3 s of work, a line a second and the last\n" << said;
+        EXPECT_NE(calls.find(c.tool_call), std::string::npos) << c.what << ": " << calls;
+        EXPECT_EQ(test_support::file_exists(layout.file(c.arguments.substr(c.arguments.rfind("  ") + 2))), c.status == 0) << c.what;
     }
-}
-
-// FFmpeg.exe in its own folder is "ffmpeg.exe" to Windows: the search must not find itself.
-TEST(FrontEndTest, SkipsItsOwnFolderOnPathAndRunsTheToolFoundAfterItWithOptionsFromItsReport) {
-    Layout layout(false);
-    layout.add_tool(layout.tools());
-    const auto [status, said] = layout.run("-i clip 1.avi -y  -sameq  clip 1.avi.mpg");
-    EXPECT_EQ(status, 0u) << said;
-    EXPECT_NE(layout.calls().find("-i \"clip 1.avi\" -y -sn -dn -c:v mpeg1video -q:v 2 -r 24000/1001 \"clip 1.avi.mpg\""),
-              std::string::npos)
-        << layout.calls();
-    EXPECT_TRUE(layout.made("clip 1.avi.mpg"));
-}
-
-TEST(FrontEndTest, ShowsThePercentDoneAboutOnceASecondAndEndsAtAHundred) {
-    Layout layout(true);
-    SetEnvironmentVariableA("STAND_IN_SECONDS", "3");
-    const auto [status, said] = layout.run(FLV_CALL);
-    SetEnvironmentVariableA("STAND_IN_SECONDS", nullptr);
-    EXPECT_EQ(status, 0u) << said;
-    size_t lines = 0;
-    for (size_t at = said.find(DONE); at != std::string::npos; at = said.find(DONE, at + 1)) ++lines;
-    EXPECT_TRUE(lines >= 2 && lines <= 5) << "3 s of work in ten reports: a line a second and the last one\n" << said;
-    EXPECT_NE(said.find(DONE + "100 %"), std::string::npos) << said;
 }
 
 // The window rectangle of another process's console, read by attaching to it; empty when it has none.
@@ -136,33 +95,27 @@ RECT console_window_of(DWORD process) {
     return rect;
 }
 
-TEST(FrontEndConsoleTest, MovesItsConsoleClearOfTheCallersWindowAndKeepsItOnTheScreen) {
-    Layout layout(true);
+// Started with a console of its own and no tool to find: the console, which appears at the
+// screen's top left over the caller's window, is moved clear of it and kept on the screen, and the
+// failure waits for a key pressed there.
+TEST(FrontEndConsoleTest, MovesItsConsoleClearOfTheCallersWindowAndAfterAFailureWaitsForAKey) {
+    Layout layout(nullptr);
     // The converter's window, centred: on a 1920x1080 screen a full console window fits on no side of it.
     const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
     const RECT caller{(width - 700) / 2, (height - 440) / 2, (width + 700) / 2, (height + 440) / 2};
     HWND window = CreateWindowExA(0, "STATIC", "caller", WS_POPUP | WS_VISIBLE, caller.left, caller.top, 700, 440,
                                   nullptr, nullptr, nullptr, nullptr);
-    SetEnvironmentVariableA("STAND_IN_SECONDS", "6");
-    PROCESS_INFORMATION process = layout.start(FLV_CALL, CREATE_NEW_CONSOLE);
-    SetEnvironmentVariableA("STAND_IN_SECONDS", nullptr);
-    // It appears at the screen's top left, over the caller's window, until the front-end moves it.
+    PROCESS_INFORMATION process = layout.start_with_console(FLV_CALL);
     RECT console{}, overlap{};
     for (int tries = 0; tries < 40 && WaitForSingleObject(process.hProcess, 100) == WAIT_TIMEOUT; ++tries) {
         console = console_window_of(process.dwProcessId);
         if (!IsRectEmpty(&console) && !IntersectRect(&overlap, &console, &caller)) break;
     }
+    DestroyWindow(window);
     EXPECT_FALSE(IsRectEmpty(&console)) << "a console program started without one gets a console window";
     EXPECT_FALSE(IntersectRect(&overlap, &console, &caller)) << "the console covers the caller's window";
     EXPECT_TRUE(console.left >= 0 && console.top >= 0 && console.right <= width && console.bottom <= height)
         << "the console leaves the screen";
-    status_of(process, 20000);
-    DestroyWindow(window);
-}
-
-TEST(FrontEndConsoleTest, AfterAFailureWaitsForAKeyPressedInItsConsole) {
-    Layout layout(false);
-    PROCESS_INFORMATION process = layout.start(FLV_CALL, CREATE_NEW_CONSOLE);
     EXPECT_EQ(WaitForSingleObject(process.hProcess, 1500), static_cast<DWORD>(WAIT_TIMEOUT)) << "it waits for a key";
     FreeConsole();
     ASSERT_TRUE(AttachConsole(process.dwProcessId));
@@ -177,7 +130,7 @@ TEST(FrontEndConsoleTest, AfterAFailureWaitsForAKeyPressedInItsConsole) {
     EXPECT_TRUE(WriteConsoleInputA(input, keys, 2, &written));
     CloseHandle(input);
     FreeConsole();
-    EXPECT_EQ(status_of(process, 5000), 2u) << "a key ends the wait, with the failure's status";
+    EXPECT_EQ(test_support::status_of(process, 5000), 2u) << "a key ends the wait, with the failure's status";
 }
 
 } // namespace

@@ -1,8 +1,6 @@
-/* Line counts of programs that end through ExitProcess, for the coverage build only.
- * ExitProcess skips the C library's exit handlers, where the coverage data is written. Linked into
- * every program of that build (scripts/coverage), this object takes the place of kernel32's import
- * slot for ExitProcess: the first call writes the counts, then ends the process through the real
- * function. The product's code is unchanged. */
+/* For the coverage build only (scripts/coverage links it into every program): ExitProcess skips the
+ * C library's exit handlers, where the line counts are written, so this takes the place of
+ * kernel32's import slot for ExitProcess, writes the counts, then calls the real function. */
 #include <windows.h>
 
 void __gcov_dump(void);

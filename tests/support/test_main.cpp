@@ -1,5 +1,5 @@
-// Entry of every test program: the runtime is started the way the product starts it (on Windows
-// the whole start-up order; natively the portable core's heaps and string engine), then the tests run.
+// Entry of every test program: the runtime started the way the product starts it (on Windows the
+// whole start-up order; natively the portable core's heaps and string engine), then the tests.
 #include <gtest/gtest.h>
 
 #include "core/memory.h"

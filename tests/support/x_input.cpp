@@ -2,30 +2,19 @@
 // NAME.done back. Each call uses a name of its own, so a late answer never meets a later call.
 #include "x_input.h"
 
-#include <windows.h>
+#include "system/scratch_folder.h"
 
 #include <atomic>
-#include <fstream>
-#include <iterator>
 
 namespace test_support {
 namespace {
-
-thread_local std::string last_output;
-
-std::string contents(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-}
-
-bool exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 // Waits for the agent's answer while dispatching this thread's messages (a WM_QUIT is posted again
 // for the caller); false when timeout_ms passes first.
 bool wait_for(const std::string& done_path, int timeout_ms) {
     const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(timeout_ms > 0 ? timeout_ms : 0);
     int quit_code = -1;
-    while (!exists(done_path) && GetTickCount64() < deadline) {
+    while (!file_exists(done_path) && GetTickCount64() < deadline) {
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
         for (MSG message; PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE);) {
             if (message.message == WM_QUIT) {
@@ -37,35 +26,28 @@ bool wait_for(const std::string& done_path, int timeout_ms) {
         }
     }
     if (quit_code != -1) PostQuitMessage(quit_code);
-    return exists(done_path);
+    return file_exists(done_path);
 }
 
 } // namespace
 
 bool send_x_input(const std::string& xdotool_arguments, int timeout_ms) {
     static std::atomic<unsigned> calls{0};
-    last_output.clear();
     char folder[MAX_PATH];
     const DWORD length = GetEnvironmentVariableA("X_INPUT_DIR", folder, sizeof folder);
     if (length == 0 || length >= sizeof folder) return false;
     const std::string call = std::string(folder) + "\\" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++calls);
-    {
-        std::ofstream command(call + ".tmp", std::ios::binary);
-        if (!(command << xdotool_arguments << "\n")) return false;
-    }
+    write_file(call + ".tmp", xdotool_arguments + "\n");
     if (!MoveFileA((call + ".tmp").c_str(), (call + ".cmd").c_str())) return false;
     if (!wait_for(call + ".done", timeout_ms)) {
         // Withdrawn while the agent has not taken it, else stopped where it runs.
-        if (!DeleteFileA((call + ".cmd").c_str())) std::ofstream(call + ".cancel");
+        if (!DeleteFileA((call + ".cmd").c_str())) write_file(call + ".cancel", "");
         return false;
     }
-    last_output = contents(call + ".out");
-    const bool succeeded = contents(call + ".done") == "0\n";  // the agent writes the exit code
+    const bool succeeded = read_file(call + ".done") == "0\n";  // the agent writes the exit code
     DeleteFileA((call + ".out").c_str());
     DeleteFileA((call + ".done").c_str());
     return succeeded;
 }
-
-const std::string& x_input_output() { return last_output; }
 
 } // namespace test_support
