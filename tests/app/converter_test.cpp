@@ -207,7 +207,8 @@ TEST(ConverterTest, FirstDisplayIsTheSkinnedWindowInTheCentreWhoseLabelsShowBadg
     EXPECT_TRUE(converter.shown(converter::IDLE_BAR) && !converter.shown(converter::BUSY_BAR));
     for (const auto& [label, badge] : LABELS) {
         converter.click(label);
-        EXPECT_EQ(converter.pixels(BADGE), resource_picture(("badge_" + std::string(badge) + ".png").c_str())) << badge;
+        const Pixels wanted = resource_picture(("badge_" + std::string(badge) + ".png").c_str());
+        EXPECT_TRUE(wait_until([&] { return converter.pixels(BADGE) == wanted; }, 5000)) << badge;
         GetWindowRect(converter.window(), &frame);
         EXPECT_TRUE(frame.left == 610 && frame.top == 320) << badge << ": the label's click moved the window";
     }
