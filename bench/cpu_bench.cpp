@@ -10,7 +10,7 @@
 #include "windows_path.h"
 
 #include "support/x_input.h"
-#include "system/scratch_folder.h"
+#include "support/scratch_folder.h"
 
 #include <cstdio>
 #include <string>

@@ -16,7 +16,7 @@
 #include "gui/gadgets.h"
 #include "gui/windows.h"
 #include "support/process_resources.h"
-#include "system/scratch_folder.h"
+#include "support/scratch_folder.h"
 
 #include <cstdio>
 #include <string>

@@ -7,7 +7,7 @@
 #include "self_timing.h"
 #include "windows_path.h"
 
-#include "system/scratch_folder.h"
+#include "support/scratch_folder.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -9,7 +9,7 @@
 #include "gui/gui_support.h"
 #include "gui/windows.h"
 #include "support/x_input.h"
-#include "system/scratch_folder.h"
+#include "support/scratch_folder.h"
 
 #include <windows.h>
 

@@ -1,7 +1,7 @@
 // Child programs run by the tests, to their end or to a time limit.
 #pragma once
 
-#include "system/scratch_folder.h"
+#include "support/scratch_folder.h"
 
 #include <windows.h>
 

@@ -2,7 +2,7 @@
 // NAME.done back. Each call uses a name of its own, so a late answer never meets a later call.
 #include "x_input.h"
 
-#include "system/scratch_folder.h"
+#include "support/scratch_folder.h"
 
 #include <atomic>
 

@@ -7,7 +7,7 @@
 #include "system/file_names.h"
 #include "system/file_requester.h"
 #include "system/launcher.h"
-#include "system/scratch_folder.h"
+#include "support/scratch_folder.h"
 
 #include <dlgs.h>
 #include <objbase.h>
