@@ -1,15 +1,13 @@
 // Gadget colours: what the colour procedure answers, pixels through transparent controls, brushes
-// kept, replaced, shared and given back, the controls that take colours of their own, shutdown.
+// kept, replaced, shared and given back, combo boxes and tab controls, shutdown.
 #include <gtest/gtest.h>
 
 #include "gui/colours.h"
 #include "gui/controls.h"
-#include "gui/hyperlink.h"
 #include "gui/windows.h"
 #include "gui_support.h"
 
 #include <commctrl.h>
-#include <richedit.h>
 
 namespace {
 
@@ -88,26 +86,6 @@ TEST_F(ColourTest, AColourStaysWithItsControlUntilTheNumberIsColouredAgain) {
     EXPECT_NE(ask(newer).brush, coloured) << "a new control under the number is not coloured by the old colours";
     EXPECT_EQ((colour_gadget(11, RED, COLOUR_KEEP), ask(newer).brush), coloured) << "colouring the number again moves its colours over";
     EXPECT_NE((DestroyWindow(newer), ask(newer).brush), coloured) << "no colour entry names the dead handle";
-}
-
-TEST_F(ColourTest, ControlsThatKeepColoursOfTheirOwnAreGivenThem) {
-    HWND bar = static_cast<HWND>(progress_bar_gadget(12, 10, 380, 300, 17, 0, 100));
-    HWND list = control_gadget(13, WC_LISTVIEWA, LVS_REPORT), tree = control_gadget(14, WC_TREEVIEWA);
-    ASSERT_NE(LoadLibraryA("riched20.dll"), nullptr);
-    HWND rich = control_gadget(15, "RichEdit20A", ES_MULTILINE);
-    colour_gadget(12, RED, COLOUR_TRANSPARENT);
-    for (intptr_t gadget : {13, 15}) colour_gadget(gadget, RED, BLUE);
-    colour_gadget(14, RED, COLOUR_DEFAULT);
-    EXPECT_EQ(std::make_pair(SendMessageA(bar, PBM_GETBARCOLOR, 0, 0), SendMessageA(bar, PBM_GETBKCOLOR, 0, 0)),
-              std::make_pair(LRESULT(RED), LRESULT(CLR_DEFAULT))) << "transparent: the default";
-    EXPECT_EQ(ListView_GetTextBkColor(list), BLUE);
-    EXPECT_EQ(TreeView_GetBkColor(tree), GetSysColor(COLOR_WINDOW)) << "a tree's default is the window colour";
-    EXPECT_EQ(SendMessageA(rich, EM_SETBKGNDCOLOR, 0, 0), static_cast<LRESULT>(BLUE)) << "answers the one before";
-    CHARFORMATA format{sizeof format, 0, 0, 0, 0, 0, 0, 0, ""};
-    SendMessageA(rich, EM_SETSEL, 0, -1), SendMessageA(rich, EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
-    EXPECT_EQ(format.crTextColor, RED);
-    colour_gadget(14, RED, BLUE, COLOUR_TRANSPARENT);
-    EXPECT_EQ(ask(tree, WM_CTLCOLOREDIT).brush, nullptr) << "a tree with extra COLOUR_TRANSPARENT paints itself";
 }
 
 // A combo box's edit part asks the combo box; a tab control is owner-drawn over a class brush.

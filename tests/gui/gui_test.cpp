@@ -62,6 +62,17 @@ TEST_F(WindowTest, ReusingANumberOrDestroyingItsWindowGivesTheNumberBack) {
     EXPECT_EQ(open_window(-5, 0, 0, 10, 10, "bad", 0), nullptr) << "a negative number other than -1";
 }
 
+// Centred on the owner window, but never above or left of the screen.
+TEST_F(WindowTest, AWindowCentredOnItsOwnerStaysOnTheScreen) {
+    const uint32_t POPUP = 0x80000000;  // no border: the outer size is the size asked for
+    HWND owner = static_cast<HWND>(open_window(1, 10, 10, 300, 200, "owner", POPUP));
+    for (auto [width, left] : {std::pair{100L, 110L}, {400L, 0L}}) {
+        RECT rect;
+        GetWindowRect(static_cast<HWND>(open_window(2, 0, 0, width, 50, "c", POPUP | WF_CENTER_PARENT, owner)), &rect);
+        EXPECT_EQ(std::make_pair(rect.left, rect.top), std::make_pair(left, 85L)) << width;
+    }
+}
+
 int colour_changes_heard;
 WNDPROC procedure_behind_listener;
 LRESULT CALLBACK listen_for_colour_changes(HWND control, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -116,6 +127,14 @@ TEST_F(EventStreamTest, TimerTicksAreTimerEventsUntilTheTimerIsRemoved) {
     EXPECT_TRUE(remove_window_timer(0, 2));
     read_events(0), Sleep(60);
     EXPECT_EQ(count_events(read_events(), EV_TIMER), 0u) << "no tick after the timer is removed";
+}
+
+// A menu's command, and a keyboard shortcut's other than the two that move the focus.
+TEST_F(EventStreamTest, CommandsWithoutAControlAreMenuEvents) {
+    for (auto [wparam, command] : {std::pair{WPARAM{7}, intptr_t{7}}, {MAKEWPARAM(9, 1), 9}}) {
+        EXPECT_EQ((PostMessageA(window_, WM_COMMAND, wparam, 0), next_window_event(0)), EV_MENU) << wparam;
+        EXPECT_EQ(event_gadget(), command) << wparam;
+    }
 }
 
 // A text field's change notification, sent while no wait runs, raises its event then.
@@ -236,8 +255,8 @@ struct HyperlinkTest : GadgetTest {
     void SetUp() override { leave(); }
     void leave() { window_.input_at(350, 20); }
     // A label on the striped background, grey, white while hovered, as the converter makes them.
-    HWND make_label(intptr_t number, const RECT& area, const char* text, int flags = 0) {
-        auto label = hyperlink_gadget(number, area.left, area.top, area.right - area.left, area.bottom - area.top, text, WHITE, flags);
+    HWND make_label(intptr_t number, const RECT& area, const char* text) {
+        auto label = hyperlink_gadget(number, area.left, area.top, area.right - area.left, area.bottom - area.top, text, WHITE);
         colour_gadget(number, GREY, COLOUR_TRANSPARENT);
         set_gadget_colour(number, FRONT_COLOUR, GREY);
         return static_cast<HWND>(label);
@@ -295,15 +314,6 @@ TEST_F(HyperlinkTest, ABackColourIsPaintedBehindTheTextAndItsBrushGivenBackWhenR
     HBRUSH brush = ask_colours(window_.handle(), label).brush;
     set_gadget_colour(12, BACK_COLOUR, NO_COLOUR);
     EXPECT_EQ(std::make_pair(GetObjectType(brush), label_split(RED).coloured), std::make_pair(0ul, 0)) << "brush deleted";
-}
-
-TEST_F(HyperlinkTest, TheUnderlineFlagDrawsALineUnderTheText) {
-    HWND label = make_label(13, RECT{300, 42, 340, 60}, "AVI", HYPERLINK_UNDERLINE);
-    HDC dc = GetDC(label);
-    SIZE text;
-    SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT)), GetTextExtentPoint32A(dc, "AVI", 3, &text), ReleaseDC(label, dc);
-    Pixels row = window_.pixels({300, 42 + text.cy, 340, 43 + text.cy});
-    for (int x = 0; x < 40; ++x) EXPECT_EQ(row.at(x, 0) == GREY, x < text.cx) << "column " << x;
 }
 
 using PixelAt = std::function<uint32_t(int x, int y)>;  // a COLORREF with the alpha in its top byte
