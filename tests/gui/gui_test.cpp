@@ -288,6 +288,7 @@ TEST_F(HyperlinkTest, HoverChangesOfASmoothedLabelLeaveItsPixelsAsTheFirstHover)
     HWND label = make_label(14, area, "FLV");
     HFONT smoothed = CreateFontA(-20, 0, 0, 0, FW_NORMAL, 0, 0, 0, 0, 0, 0, ANTIALIASED_QUALITY, 0, "Arial");
     SendMessageA(label, WM_SETFONT, reinterpret_cast<WPARAM>(smoothed), TRUE);
+    ASSERT_EQ(SendMessageA(label, WM_GETFONT, 0, 0), reinterpret_cast<LRESULT>(smoothed)) << "the label keeps its font";
     const Pixels first = (window_.input_at(320, 112), window_.pixels(area));
     ASSERT_GT(split(first, area, WHITE).other, 0) << "the font smooths: edges between text and background";
     std::string cycles;
@@ -328,16 +329,14 @@ PixelAt pattern(int seed) {
 // Writes every pixel of image `number`, 24- or 32-bit (y = 0 is its top row; alpha straight).
 HBITMAP paint(intptr_t number, const PixelAt& pixel_at) {
     auto image = static_cast<HBITMAP>(image_handle(number));
-    BITMAP bitmap{};
-    GetObjectA(image, sizeof bitmap, &bitmap);
-    for (int y = 0; y < bitmap.bmHeight; ++y)
-        for (int x = 0; x < bitmap.bmWidth; ++x) {
-            uint8_t* row = static_cast<uint8_t*>(bitmap.bmBits) + (bitmap.bmHeight - 1 - y) * bitmap.bmWidthBytes;
-            uint8_t* p = row + x * bitmap.bmBitsPixel / 8;
-            const uint32_t pixel = pixel_at(x, y);
-            p[0] = GetBValue(pixel), p[1] = GetGValue(pixel), p[2] = GetRValue(pixel);
-            if (bitmap.bmBitsPixel == 32) p[3] = static_cast<uint8_t>(pixel >> 24);
-        }
+    BITMAP b{};
+    GetObjectA(image, sizeof b, &b);
+    for (int i = 0, x = 0, y = 0; i < b.bmWidth * b.bmHeight; x = ++i % b.bmWidth, y = i / b.bmWidth) {
+        uint8_t* p = static_cast<uint8_t*>(b.bmBits) + (b.bmHeight - 1 - y) * b.bmWidthBytes + x * b.bmBitsPixel / 8;
+        const uint32_t pixel = pixel_at(x, y);
+        p[0] = GetBValue(pixel), p[1] = GetGValue(pixel), p[2] = GetRValue(pixel);
+        if (b.bmBitsPixel == 32) p[3] = static_cast<uint8_t>(pixel >> 24);
+    }
     return image;
 }
 
