@@ -22,10 +22,7 @@
 
 namespace {
 
-void take_events() {
-    while (rt::next_window_event(0)) {
-    }
-}
+void take_events() { while (rt::next_window_event(0)) {} }
 
 // Waits for a job's worker thread to end while this thread answers the controls' messages.
 void finish(int job) {
@@ -70,8 +67,7 @@ TEST_F(ConverterLeakTest, RedrawsBadgeSwitchesAndJobsGiveBackWhatTheyTake) {
         std::function<void(int)> work;
     } works[] = {
         {"read-out redraws", 2500, [](int i) { converter::draw_elapsed_time(i); }},
-        {"badge switches", 250,
-         [&](int i) {
+        {"badge switches", 250, [&](int i) {
              rt::set_gadget_state(converter::FORMAT_BADGE, reinterpret_cast<intptr_t>(rt::image_handle(badges[i % 4])));
          }},
         {"conversion jobs", 2, [](int) { finish(converter::start_conversion_job()); }},
