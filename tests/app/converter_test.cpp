@@ -37,8 +37,6 @@ bool wait_until(const std::function<bool()>& condition, int timeout_ms = 30000) 
     return condition();
 }
 
-std::string first_line(const std::string& text) { return text.substr(0, text.find('\n')); }
-
 // A picture of the program's resources, decoded from its file by the runtime.
 Pixels resource_picture(const char* name) {
     static const bool registered = (rt::register_png_decoder(), true);
@@ -169,8 +167,7 @@ TEST(ConverterTest, FirstDisplayIsTheSkinnedWindowInTheCentreWhoseLabelsShowBadg
     RECT frame;
     GetWindowRect(converter.window(), &frame);
     EXPECT_EQ((std::vector<LONG>{frame.left, frame.top, frame.right, frame.bottom}), (std::vector<LONG>{610, 320, 1310, 760}));
-    EXPECT_EQ(static_cast<DWORD>(GetWindowLongPtrA(converter.window(), GWL_STYLE)) & (WS_POPUP | WS_CAPTION | WS_THICKFRAME),
-              static_cast<DWORD>(WS_POPUP));
+    EXPECT_EQ(GetWindowLongPtrA(converter.window(), GWL_STYLE) & (WS_POPUP | WS_CAPTION | WS_THICKFRAME), WS_POPUP);
     const SkinComparison skin = compare_with_skin(converter.window());
     EXPECT_EQ(skin.off, 0);
     // "Время обработки:   00:00": white text over the skin, about 150 pixels, none darker.
@@ -235,8 +232,7 @@ TEST(ConverterTest, AJobRunsTheToolOnTheRenamedFileWithTheBusyBarAndTheTicksAndO
     EXPECT_EQ(converter.pixels(READ_OUT), after_job) << "the read-out's timer stops when the job ends";
     EXPECT_EQ(converter.tool_log(), "\"FFmpeg\" -i " + clean + " -y  -sameq  " + output + "\n" + converter.work() + "\n");
     EXPECT_TRUE(file_exists(converter.work() + "\\" + output));
-    const std::string opened = first_line(converter.opened()), folder = "\"" + converter.work() + "\\\"";
-    EXPECT_EQ(opened.substr(opened.size() - std::min(opened.size(), folder.size())), folder) << "the folder opened";
+    EXPECT_NE(converter.opened().find("\"" + converter.work() + "\\\"\n"), std::string::npos) << "the folder opened";
 
     converter.click(START_BUTTON);
     wait_until([&] {
@@ -274,15 +270,13 @@ TEST(ConverterTest, AChosenFileLosesItsSpacesOrTheChoiceIsDroppedAndNoFileIsLost
     }
     converter.click(START_BUTTON);
     ASSERT_TRUE(wait_until([&] { return !converter.opened().empty(); }));
-    EXPECT_EQ(first_line(converter.tool_log()), "\"FFmpeg\" -i  -y  -sameq  .flv") << "the cancelled dialog left no source";
+    EXPECT_EQ(converter.tool_log(), "\"FFmpeg\" -i  -y  -sameq  .flv\n" + converter.work() + "\n") << "a cancel leaves no source";
 }
 
 // A press on the skin drags the window; the drag loop dispatches the read-out's ticks before the event loop sees them:
 // after a 3-second drag the read-out still shows the seconds since the press.
 TEST(ConverterTest, APressOnTheSkinDragsTheWindowAndTheReadOutKeepsTimeMeanwhile) {
-    std::vector<int> counts;
-    for (int second = 0; second <= 20; ++second) counts.push_back(second);
-    const std::vector<Pixels> read_outs = read_outs_for(counts);
+    const auto read_outs = read_outs_for({0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20});
     Converter converter(10);
     converter.click(START_BUTTON);
     const ULONGLONG pressed = GetTickCount64() - 300;

@@ -19,10 +19,8 @@ public:
     explicit Layout(const char* tool_folder) : ScratchFolder(("front-end-" + std::to_string(++runs)).c_str()) {
         CreateDirectoryA(file("app").c_str(), nullptr);
         CopyFileA(FRONT_END, file("app\\FFmpeg.exe").c_str(), FALSE);
-        if (tool_folder) {
-            CreateDirectoryA(file(tool_folder).c_str(), nullptr);
+        if (tool_folder && CreateDirectoryA(file(tool_folder).c_str(), nullptr))
             CopyFileA(STAND_IN_TOOL, file(std::string(tool_folder) + "\\ffmpeg.exe").c_str(), FALSE);
-        }
         test_support::write_file(file("clip 1.avi"), "x");
         SetEnvironmentVariableA("PATH", (file("app") + "\\.\\;" + file("tools")).c_str());
         SetEnvironmentVariableA("STAND_IN_LOG", file("calls.txt").c_str());
