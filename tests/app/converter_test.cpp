@@ -255,8 +255,7 @@ TEST(ConverterTest, AChosenFileLosesItsSpacesOrTheChoiceIsDroppedAndNoFileIsLost
         const char* what;
         const char* chosen;  // "": the dialog cancelled
         const char* field;   // "": no choice
-        const char* file;    // a file that must hold this text afterwards (each was made with its name as text)
-        const char* text;
+        const char *file, *text;  // a file that must hold this text afterwards (each was made with its name as text)
     } rows[] = {
         {"the clean name is another file's", "c d.avi", "", "c d.avi", "c d.avi"},
         {"a folder with a space: only the file is renamed", "my clips\\clip.avi", "my_clips\\clip.avi",
