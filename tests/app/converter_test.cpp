@@ -1,6 +1,5 @@
-// The converter end to end: the real program in a process of its own, driven by real X input and
-// watched through its window's pixels and controls, with the stand-in tool as FFmpeg.exe in its
-// current directory and the folder recorder in place of the file browser.
+// The converter end to end: the real program in its own process, driven by real X input, watched through its window's
+// pixels and controls; the stand-in tool is FFmpeg.exe in its current directory, the folder recorder the file browser.
 #include <gtest/gtest.h>
 
 #include "converter.h"
@@ -8,25 +7,21 @@
 #include "graphics/png_decoder.h"
 #include "gui/gui_support.h"
 #include "gui/windows.h"
-#include "support/x_input.h"
 #include "support/child_process.h"
+#include "support/x_input.h"
 
 #include <windows.h>
 
 #include <algorithm>
 #include <cstdlib>
 #include <functional>
-#include <numeric>
 #include <string>
 #include <vector>
 
 namespace {
 
 using gui_test::Pixels;
-using test_support::file_exists;
-using test_support::read_file;
-using test_support::send_x_input;
-using test_support::write_file;
+using namespace test_support;
 
 // Windows-1251 titles: "Окно", "Открыть файл".
 const char* const WINDOW_TITLE = "\xCE\xEA\xED\xEE";
@@ -40,14 +35,6 @@ const RECT BADGE{20, 11, 150, 61}, READ_OUT{520, 42, 670, 57};
 bool wait_until(const std::function<bool()>& condition, int timeout_ms = 30000) {
     for (int waited = 0; waited < timeout_ms && !condition(); waited += 50) Sleep(50);
     return condition();
-}
-
-std::vector<std::string> lines_of(const std::string& path) {
-    std::vector<std::string> lines;
-    const std::string text = read_file(path);
-    for (size_t start = 0, end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
-        lines.push_back(text.substr(start, end - start));
-    return lines;
 }
 
 // A picture of the program's resources, decoded from its file by the runtime.
@@ -68,8 +55,7 @@ Pixels resource_picture(const char* name) {
     return picture;
 }
 
-// The read-outs for the counts, drawn by the converter's own code in its window built in this
-// process, read from the screen and closed again before any converter starts.
+// The read-outs for the counts, drawn by the converter's own code in its window built in this process, closed again.
 std::vector<Pixels> read_outs_for(const std::vector<int>& counts) {
     std::vector<Pixels> read_outs;
     if (!converter::build_main_window()) return read_outs;
@@ -81,9 +67,9 @@ std::vector<Pixels> read_outs_for(const std::vector<int>& counts) {
     return read_outs;
 }
 
-// The program started in a scratch folder's "work" folder (its current directory, where the tool's
-// output lands) with the stand-in tool there, which runs for tool_seconds; sources go in "sources".
-class Converter : public test_support::ScratchFolder {
+// The program started in a scratch folder's "work" (where the tool's output lands) with the stand-in tool there, which
+// runs for tool_seconds; sources go in "sources".
+class Converter : public ScratchFolder {
 public:
     explicit Converter(int tool_seconds = 0) : ScratchFolder(("converter-run-" + std::to_string(++runs)).c_str()) {
         for (const char* folder : {"work", "sources"}) CreateDirectoryA(file(folder).c_str(), nullptr);
@@ -92,9 +78,7 @@ public:
         SetEnvironmentVariableA("STAND_IN_SECONDS", std::to_string(tool_seconds).c_str());
         SetEnvironmentVariableA("FOLDER_OPEN_LOG", file("folders.log").c_str());
         gui_test::park_mouse();
-        STARTUPINFOA startup{};
-        startup.cb = sizeof startup;
-        CreateProcessA(CONVERTER_PROGRAM, nullptr, nullptr, nullptr, FALSE, 0, nullptr, work().c_str(), &startup, &process_);
+        process_ = start("\"" CONVERTER_PROGRAM "\"", work(), 0);
         wait_until([this] {
             DWORD owner = 0;
             window_ = FindWindowA(nullptr, WINDOW_TITLE);
@@ -104,7 +88,7 @@ public:
     }
     ~Converter() {
         PostMessageA(window_, WM_CLOSE, 0, 0);  // an orderly end: a coverage build writes its counts then
-        test_support::status_of(process_, 10000);
+        status_of(process_, 10000);
     }
 
     HWND window() const { return window_; }
@@ -122,8 +106,7 @@ public:
         EXPECT_TRUE(send_x_input(gui_test::screen_point(window_, point.x, point.y) + " click 1"));
         Sleep(300);
     }
-    // Chooses a path in the open-file dialog, put into its name field (X input cannot type Cyrillic);
-    // the empty path cancels the dialog.
+    // Puts a path into the open-file dialog's name field (X input cannot type Cyrillic); the empty path cancels it.
     void choose(const std::string& path) const {
         click(BROWSE_BUTTON);
         HWND dialog = nullptr;
@@ -136,16 +119,10 @@ public:
         ASSERT_TRUE(wait_until([] { return FindWindowA(nullptr, OPEN_FILE_TITLE) == nullptr; }));
         Sleep(300);
     }
-    // Each folder the jobs opened: the recorder's command line, then its current directory.
-    std::vector<std::string> opened() const { return lines_of(file("folders.log")); }
-    // Each start of the tool: its command line, then its current directory.
-    std::vector<std::string> tool_log() const { return lines_of(file("tool.log")); }
-    DWORD exit_code() const {
-        DWORD code = STILL_ACTIVE;
-        WaitForSingleObject(process_.hProcess, 10000);
-        GetExitCodeProcess(process_.hProcess, &code);
-        return code;
-    }
+    // Lines in pairs, for each folder the jobs opened and each start of the tool: its command line, its current directory.
+    std::string opened() const { return read_file(file("folders.log")); }
+    std::string tool_log() const { return read_file(file("tool.log")); }
+    DWORD exit_code() { return status_of(process_, 10000); }
 
 private:
     static inline int runs = 0;  // a folder for each run: a tool left running keeps its own
@@ -155,9 +132,7 @@ private:
 
 // The client area against the skin: pixels off it where no visible control covers them (the group
 // box paints only its title and outline), and in the read-out those lighter and darker than it.
-struct SkinComparison {
-    int off = -1, read_out_lighter = 0, read_out_darker = 0;  // off: -1 when the sizes differ
-};
+struct SkinComparison { int off = -1, read_out_lighter = 0, read_out_darker = 0; };  // off: -1 when the sizes differ
 
 SkinComparison compare_with_skin(HWND window) {
     std::vector<RECT> covered;
@@ -192,8 +167,7 @@ TEST(ConverterTest, FirstDisplayIsTheSkinnedWindowInTheCentreWhoseLabelsShowBadg
     RECT frame;
     GetWindowRect(converter.window(), &frame);
     EXPECT_EQ((std::vector<LONG>{frame.left, frame.top, frame.right, frame.bottom}), (std::vector<LONG>{610, 320, 1310, 760}));
-    EXPECT_EQ(static_cast<DWORD>(GetWindowLongPtrA(converter.window(), GWL_STYLE)) & (WS_POPUP | WS_CAPTION | WS_THICKFRAME),
-              static_cast<DWORD>(WS_POPUP));
+    EXPECT_EQ(GetWindowLongPtrA(converter.window(), GWL_STYLE) & (WS_POPUP | WS_CAPTION | WS_THICKFRAME), WS_POPUP);
     const SkinComparison skin = compare_with_skin(converter.window());
     EXPECT_EQ(skin.off, 0);
     // "Время обработки:   00:00": white text over the skin, about 150 pixels, none darker.
@@ -201,8 +175,8 @@ TEST(ConverterTest, FirstDisplayIsTheSkinnedWindowInTheCentreWhoseLabelsShowBadg
     EXPECT_EQ(skin.read_out_darker, 0);
     EXPECT_EQ(converter.pixels(BADGE), resource_picture("badge_flv.png"));
     EXPECT_EQ(converter.text(converter::SOURCE_FIELD), "");
-    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(converter.window(), converter::SECOND_FIELD)));
-    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(converter.window(), converter::SECOND_BROWSE_BUTTON)));
+    for (auto control : {converter::SECOND_FIELD, converter::SECOND_BROWSE_BUTTON})
+        EXPECT_FALSE(IsWindowEnabled(GetDlgItem(converter.window(), control))) << control;
     EXPECT_TRUE(converter.shown(converter::IDLE_BAR) && !converter.shown(converter::BUSY_BAR));
     for (const auto& [label, badge] : LABELS) {
         converter.click(label);
@@ -227,9 +201,8 @@ TEST(ConverterTest, TheReadOutShowsMinutesAndSecondsOfTheHour) {
     EXPECT_FALSE(shown[2] == shown[1]) << "3599 s against 75 s";
 }
 
-// A long Cyrillic name with spaces (259 characters, the most the dialog returns) is renamed with
-// underscores and given whole to the tool; the read-out ticks while the job runs, its timer stops
-// with the job, and the next job continues the count; the close link ends the program.
+// A long Cyrillic name with spaces (259 characters, the most the dialog returns) is renamed with underscores and given
+// whole to the tool; the read-out ticks while the job runs, stops with it, and the next job continues the count.
 TEST(ConverterTest, AJobRunsTheToolOnTheRenamedFileWithTheBusyBarAndTheTicksAndOpensTheFolder) {
     Converter converter(3);
     std::string chosen = converter.source("\xD4\xE8\xEB\xFC\xEC ");  // "Фильм "
@@ -257,16 +230,16 @@ TEST(ConverterTest, AJobRunsTheToolOnTheRenamedFileWithTheBusyBarAndTheTicksAndO
     const Pixels after_job = converter.pixels(READ_OUT);
     Sleep(2500);
     EXPECT_EQ(converter.pixels(READ_OUT), after_job) << "the read-out's timer stops when the job ends";
-    EXPECT_EQ(converter.tool_log(), (std::vector<std::string>{"\"FFmpeg\" -i " + clean + " -y  -sameq  " + output, converter.work()}));
+    EXPECT_EQ(converter.tool_log(), "\"FFmpeg\" -i " + clean + " -y  -sameq  " + output + "\n" + converter.work() + "\n");
     EXPECT_TRUE(file_exists(converter.work() + "\\" + output));
-    const std::string opened = converter.opened()[0], folder = "\"" + converter.work() + "\\\"";
-    EXPECT_EQ(opened.substr(opened.size() - std::min(opened.size(), folder.size())), folder) << "the folder opened";
+    EXPECT_NE(converter.opened().find("\"" + converter.work() + "\\\"\n"), std::string::npos) << "the folder opened";
 
     converter.click(START_BUTTON);
     wait_until([&] {
         for (size_t second = 0; second + 1 < read_outs.size(); ++second)
             EXPECT_FALSE(converter.pixels(READ_OUT) == read_outs[second]) << "the read-out went back to second " << second;
-        return converter.opened().size() > 2;
+        const std::string opened = converter.opened();
+        return std::count(opened.begin(), opened.end(), '\n') > 2;
     });
     converter.click(CLOSE_LINK);
     EXPECT_EQ(converter.exit_code(), 0u) << "the close link ends the program";
@@ -282,8 +255,7 @@ TEST(ConverterTest, AChosenFileLosesItsSpacesOrTheChoiceIsDroppedAndNoFileIsLost
         const char* what;
         const char* chosen;  // "": the dialog cancelled
         const char* field;   // "": no choice
-        const char* file;    // a file that must hold this text afterwards (each was made with its name as text)
-        const char* text;
+        const char *file, *text;  // a file that must hold this text afterwards (each was made with its name as text)
     } rows[] = {
         {"the clean name is another file's", "c d.avi", "", "c d.avi", "c d.avi"},
         {"a folder with a space: only the file is renamed", "my clips\\clip.avi", "my_clips\\clip.avi",
@@ -297,16 +269,13 @@ TEST(ConverterTest, AChosenFileLosesItsSpacesOrTheChoiceIsDroppedAndNoFileIsLost
     }
     converter.click(START_BUTTON);
     ASSERT_TRUE(wait_until([&] { return !converter.opened().empty(); }));
-    EXPECT_EQ(converter.tool_log()[0], "\"FFmpeg\" -i  -y  -sameq  .flv") << "the cancelled dialog left no source";
+    EXPECT_EQ(converter.tool_log(), "\"FFmpeg\" -i  -y  -sameq  .flv\n" + converter.work() + "\n") << "a cancel leaves no source";
 }
 
-// A press on the skin drags the window; the drag loop dispatches the read-out's ticks before the
-// event loop sees them: after a 3-second drag the read-out, read back exactly, still shows the
-// seconds since the press.
+// A press on the skin drags the window; the drag loop dispatches the read-out's ticks before the event loop sees them:
+// after a 3-second drag the read-out still shows the seconds since the press.
 TEST(ConverterTest, APressOnTheSkinDragsTheWindowAndTheReadOutKeepsTimeMeanwhile) {
-    std::vector<int> counts(21);
-    std::iota(counts.begin(), counts.end(), 0);
-    const std::vector<Pixels> read_outs = read_outs_for(counts);
+    const auto read_outs = read_outs_for({0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20});
     Converter converter(10);
     converter.click(START_BUTTON);
     const ULONGLONG pressed = GetTickCount64() - 300;

@@ -1,6 +1,5 @@
-// The ffmpeg bridge as the front-end starts it, with an ANSI command line, running Debian's ffmpeg
-// on generated pictures (lavfi), so that no source file is needed. Windows-1251 names reaching
-// ffmpeg are shown by real_conversion_test.
+// The ffmpeg bridge as the front-end starts it, with an ANSI command line, running Debian's ffmpeg on generated pictures
+// (lavfi), so that no source file is needed; Windows-1251 names reaching ffmpeg are shown by real_conversion_test.
 #include <gtest/gtest.h>
 
 #include "support/child_process.h"

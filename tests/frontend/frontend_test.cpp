@@ -8,49 +8,36 @@
 
 namespace {
 
-using test_support::Finished;
-
 const std::string DONE = "\xc2\xfb\xef\xee\xeb\xed\xe5\xed\xee ";  // "Выполнено ", each progress line's start
 const char* const FLV_CALL = "-i clip 1.avi -y  -sameq  clip 1.avi.flv";
 
-// A folder of its own per run (under Wine a file a child wrote may stay locked for a moment) with
-// the front-end in "app", the stand-in tool in the folder asked for, a source "clip 1.avi", and on
-// PATH the front-end's own folder spelt differently, then "tools".
+// A folder of its own per run (under Wine a file a child wrote may stay locked for a moment) with the front-end in "app",
+// the stand-in tool (3 s of work) in the folder asked for, a source "clip 1.avi", and on PATH the front-end's own folder
+// spelt differently, then "tools".
 class Layout : public test_support::ScratchFolder {
 public:
     explicit Layout(const char* tool_folder) : ScratchFolder(("front-end-" + std::to_string(++runs)).c_str()) {
         CreateDirectoryA(file("app").c_str(), nullptr);
         CopyFileA(FRONT_END, file("app\\FFmpeg.exe").c_str(), FALSE);
-        if (tool_folder) {
-            CreateDirectoryA(file(tool_folder).c_str(), nullptr);
+        if (tool_folder && CreateDirectoryA(file(tool_folder).c_str(), nullptr))
             CopyFileA(STAND_IN_TOOL, file(std::string(tool_folder) + "\\ffmpeg.exe").c_str(), FALSE);
-        }
         test_support::write_file(file("clip 1.avi"), "x");
         SetEnvironmentVariableA("PATH", (file("app") + "\\.\\;" + file("tools")).c_str());
         SetEnvironmentVariableA("STAND_IN_LOG", file("calls.txt").c_str());
+        SetEnvironmentVariableA("STAND_IN_SECONDS", "3");
     }
-    PROCESS_INFORMATION start_with_console(const char* arguments) const {
-        std::string line = "\"" + file("app\\FFmpeg.exe") + "\" " + arguments;
-        STARTUPINFOA startup{};
-        startup.cb = sizeof startup;
-        PROCESS_INFORMATION process{};
-        CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NEW_CONSOLE, nullptr, path().c_str(), &startup,
-                       &process);
-        return process;
-    }
+    std::string call(const std::string& arguments) const { return "\"" + file("app\\FFmpeg.exe") + "\" " + arguments; }
 
 private:
     static inline int runs = 0;
 };
 
-// Without a console it ends at once with its status, having said (on either stream) what went
-// wrong, or a progress line about once a second ending at 100 %. FFmpeg.exe in its own folder is
-// "ffmpeg.exe" to Windows: the search for the tool on PATH must not find itself.
+// Without a console it ends at once with its status, having said (on either stream) what went wrong, or a progress line
+// about once a second ending at 100 %. FFmpeg.exe is "ffmpeg.exe" to Windows: its search on PATH must not find itself.
 TEST(FrontEndTest, RunsTheToolFoundBesideItOrOnPathShowsProgressOrSaysWhatWentWrongWithItsStatus) {
     const std::string mpg_call = "-i clip 1.avi -y  -sameq  clip 1.avi.mpg", done_line = DONE + "100 %";
     const struct {
-        const char* what;
-        const char* tool_folder;
+        const char *what, *tool_folder;
         std::string arguments;
         const char* fail;  // STAND_IN_FAIL
         DWORD status;
@@ -71,10 +58,7 @@ TEST(FrontEndTest, RunsTheToolFoundBesideItOrOnPathShowsProgressOrSaysWhatWentWr
     for (const auto& c : cases) {
         Layout layout(c.tool_folder);
         SetEnvironmentVariableA("STAND_IN_FAIL", c.fail);
-        SetEnvironmentVariableA("STAND_IN_SECONDS", "3");
-        const Finished run = test_support::run_to_end("\"" + layout.file("app\\FFmpeg.exe") + "\" " + c.arguments, layout);
-        SetEnvironmentVariableA("STAND_IN_FAIL", nullptr);
-        SetEnvironmentVariableA("STAND_IN_SECONDS", nullptr);
+        const test_support::Finished run = test_support::run_to_end(layout.call(c.arguments), layout);
         const std::string said = run.output + run.errors, calls = test_support::read_file(layout.file("calls.txt"));
         EXPECT_EQ(run.status, c.status) << c.what;
         EXPECT_NE(said.find(c.said), std::string::npos) << c.what << ": said instead:\n" << said;
@@ -95,9 +79,8 @@ RECT console_window_of(DWORD process) {
     return rect;
 }
 
-// Started with a console of its own and no tool to find: the console, which appears at the
-// screen's top left over the caller's window, is moved clear of it and kept on the screen, and the
-// failure waits for a key pressed there.
+// Started with a console of its own and no tool to find: the console, which appears at the screen's top left over the
+// caller's window, is moved clear of it and kept on the screen, and the failure waits for a key pressed there.
 TEST(FrontEndConsoleTest, MovesItsConsoleClearOfTheCallersWindowAndAfterAFailureWaitsForAKey) {
     Layout layout(nullptr);
     // The converter's window, centred: on a 1920x1080 screen a full console window fits on no side of it.
@@ -105,7 +88,7 @@ TEST(FrontEndConsoleTest, MovesItsConsoleClearOfTheCallersWindowAndAfterAFailure
     const RECT caller{(width - 700) / 2, (height - 440) / 2, (width + 700) / 2, (height + 440) / 2};
     HWND window = CreateWindowExA(0, "STATIC", "caller", WS_POPUP | WS_VISIBLE, caller.left, caller.top, 700, 440,
                                   nullptr, nullptr, nullptr, nullptr);
-    PROCESS_INFORMATION process = layout.start_with_console(FLV_CALL);
+    PROCESS_INFORMATION process = test_support::start(layout.call(FLV_CALL), layout.path(), CREATE_NEW_CONSOLE);
     RECT console{}, overlap{};
     for (int tries = 0; tries < 40 && WaitForSingleObject(process.hProcess, 100) == WAIT_TIMEOUT; ++tries) {
         console = console_window_of(process.dwProcessId);
@@ -121,11 +104,8 @@ TEST(FrontEndConsoleTest, MovesItsConsoleClearOfTheCallersWindowAndAfterAFailure
     ASSERT_TRUE(AttachConsole(process.dwProcessId));
     HANDLE input = CreateFileA("CONIN$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                OPEN_EXISTING, 0, nullptr);
-    INPUT_RECORD keys[2] = {};
-    for (int i = 0; i < 2; ++i) {
-        keys[i].EventType = KEY_EVENT;
-        keys[i].Event.KeyEvent = {i == 0, 1, VK_SPACE, 0x39, {' '}, 0};
-    }
+    INPUT_RECORD keys[2] = {{KEY_EVENT, {{TRUE, 1, VK_SPACE, 0x39, {' '}, 0}}},  // the space bar pressed and released
+                            {KEY_EVENT, {{FALSE, 1, VK_SPACE, 0x39, {' '}, 0}}}};
     DWORD written = 0;
     EXPECT_TRUE(WriteConsoleInputA(input, keys, 2, &written));
     CloseHandle(input);

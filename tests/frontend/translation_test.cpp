@@ -19,9 +19,7 @@ TEST(FrontendCallTest, ReadsThePatternWithAnyBlanksAndPassesEverythingElseOnWith
     const struct {
         const char* arguments;
         CallKind kind;
-        const char* source;
-        const char* output;
-        const char* passed_on;
+        const char *source, *output, *passed_on;
     } cases[] = {
         {"-i C:\\v\\clip.avi -y  -sameq  clip.avi.flv", CallKind::CONVERSION, "C:\\v\\clip.avi", "clip.avi.flv", ""},
         {"  -i   C:\\my clips\\a -y b.avi \t-y -same_quant   a.MPG ", CallKind::CONVERSION, "C:\\my clips\\a -y b.avi",
@@ -70,8 +68,7 @@ TEST(FrontendTranslationTest, ChoosesOptionsTheContainerAcceptsAndThatKeepTheQua
     const Arguments flv_audio = {"-c:a", "libmp3lame", "-ar", "44100", "-b:a", "192k"};
     const Arguments keep_start = {"-avoid_negative_ts", "disabled"};
     const struct {
-        const char* what;
-        const char* format;
+        const char *what, *format;
         frontend::Source source;
         std::vector<Arguments> options;  // between "-y" and the output name, after "-sn -dn"
     } cases[] = {
@@ -111,8 +108,7 @@ TEST(FrontendProgressTest, ReadsTheToolsProgressAndEndsAtAHundredPercent) {
               "0:06, \xf1\xea\xee\xf0\xee\xf1\xf2\xfc 1.2x");
     frontend::read_progress_line("progress=end", progress);
     EXPECT_NE(frontend::progress_line(progress, 10, 8).find("100 %"), std::string::npos) << "the end is 100 %";
-    EXPECT_NE(frontend::progress_line(frontend::Progress{}, 0, 1).find("\xee\xf1\xf2\xe0\xeb\xee\xf1\xfc ?"),
-              std::string::npos)
+    EXPECT_NE(frontend::progress_line(frontend::Progress{}, 0, 1).find("\xee\xf1\xf2\xe0\xeb\xee\xf1\xfc ?"), std::string::npos)
         << "an unknown duration gives no estimate";
 }
 
