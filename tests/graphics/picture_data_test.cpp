@@ -10,7 +10,6 @@
 #include <png.h>
 
 #include <algorithm>
-#include <functional>
 #include <string>
 #include <tuple>
 
@@ -116,17 +115,16 @@ TEST(BmpLayoutTest, WholeFilesAreDescribedAndEveryShorterOneIsRefused) {
 
 // Headers the platform would misread, or of sizes no image record holds, are refused (reads past the data: the fuzz target).
 TEST(BmpLayoutTest, HeadersOfWhatNoImageCanHoldAreRefused) {
-    const Bytes good = fixtures::encode_bmp({4, 4, 8, 0});
-    auto with = [&](size_t at, uint32_t value, int bytes) {  // the little-endian field at `at` set to value
-        Bytes bmp = good;
-        for (int i = 0; i < bytes; ++i) bmp[at + i] = static_cast<uint8_t>(value >> (8 * i));
-        return bmp;
-    };
-    const std::pair<const char*, Bytes> rows[] = {{"width over 32767", with(18, 32768, 4)}, {"the lowest height", with(22, 0x80000000u, 4)},
-                                                 {"bit count 7", with(28, 7, 2)},           {"run-length compression", with(30, 1, 4)}};
+    const std::tuple<const char*, size_t, uint32_t, int> rows[] = {  // a good header with the field at `at` of `bytes` set to value
+        {"width over 32767", 18, 32768, 4}, {"the lowest height", 22, 0x80000000u, 4},
+        {"bit count 7", 28, 7, 2},          {"run-length compression", 30, 1, 4}};
     BmpLayout layout{};
     EXPECT_TRUE(bmp_accepted(fixtures::encode_bmp({32767, -1, 1, 0}), &layout)) << "the widest";
-    for (const auto& [what, bmp] : rows) EXPECT_FALSE(bmp_accepted(bmp, &layout)) << what;
+    for (const auto& [what, at, value, bytes] : rows) {
+        Bytes bmp = fixtures::encode_bmp({4, 4, 8, 0});
+        fixtures::put_le(bmp, at, value, bytes);
+        EXPECT_FALSE(bmp_accepted(bmp, &layout)) << what;
+    }
     EXPECT_FALSE(read_bmp_layout(nullptr, 100, &layout));
 }
 
@@ -166,8 +164,7 @@ struct Canvas {
     PixelRows rows{memory.data(), row_length, width, height, depth};
 
     Canvas(int w, int h, int d, Bgra fill) : width(w), height(h), depth(d) {
-        for (int y = 0; y < h; ++y)
-            for (int x = 0; x < w; ++x) std::copy_n(fill.begin(), d / 8, address(x, y));
+        for (int i = 0; i < w * h; ++i) std::copy_n(fill.begin(), d / 8, address(i % w, i / w));
     }
     uint8_t* address(int x, int y) { return &memory[static_cast<size_t>(height - 1 - y) * row_length + x * depth / 8]; }
     Bgra at(int x, int y) { return {address(x, y)[0], address(x, y)[1], address(x, y)[2], depth == 32 ? address(x, y)[3] : 0}; }
@@ -188,23 +185,18 @@ struct Canvas {
     }
 };
 
-// A pixel of each depth starting as `before`, after `change`: the 32-bit one and the 24-bit one.
-std::pair<Bgra, Bgra> after(Bgra before, const std::function<void(Canvas&)>& change) {
+// A pixel of each depth starting as `before`, after the Canvas operation `change`: the 32-bit one and the 24-bit one.
+template <class Change, class... Arguments>
+std::pair<Bgra, Bgra> after(Bgra before, Change change, const Arguments&... arguments) {
     Canvas deep(1, 1, 32, before), shallow(1, 1, 24, before);
-    change(deep);
-    change(shallow);
+    (deep.*change)(arguments...);
+    (shallow.*change)(arguments...);
     return {deep.at(0, 0), shallow.at(0, 0)};
 }
 
 // One pixel plotted in each mode, from a known pixel, on both depths.
 TEST(PlotRuleTest, EveryModeOnBothDepths) {
-    const struct {
-        const char* rule;
-        int mode;
-        Bgra before;
-        Colour colour;
-        Bgra after_32, after_24;
-    } rows[] = {
+    const std::tuple<const char*, int, Bgra, Colour, Bgra, Bgra> rows[] = {
         {"default replaces colour bytes, keeps alpha", DRAW_DEFAULT, {1, 2, 3, 77}, rgba(30, 20, 10, 9), {10, 20, 30, 77}, {10, 20, 30, 0}},
         {"colour components are taken modulo 256", DRAW_DEFAULT, {1, 2, 3, 77}, rgb(256 + 30, 20 - 256, 10), {10, 20, 30, 77}, {10, 20, 30, 0}},
         {"xor", DRAW_XOR, {0xF0, 0x0F, 0xFF, 5}, rgb(0xFF, 0xFF, 0x0F), {0xFF, 0xF0, 0x00, 5}, {0xFF, 0xF0, 0x00, 0}},
@@ -216,8 +208,8 @@ TEST(PlotRuleTest, EveryModeOnBothDepths) {
         {"clip over a transparent pixel keeps alpha 0", DRAW_ALPHA_CLIP, {9, 9, 9, 0}, rgba(30, 20, 10, 60), {10, 20, 30, 0}, {9, 11, 13, 0}},
         {"gradient draws the colour", DRAW_GRADIENT | DRAW_ALPHA_BLEND, {1, 2, 3, 4}, rgba(30, 20, 10, 0), {10, 20, 30, 4}, {10, 20, 30, 0}},
     };
-    for (const auto& row : rows)
-        EXPECT_EQ(after(row.before, [&](Canvas& c) { c.box(row.mode, row.colour, 0, 0, 1, 1); }), std::make_pair(row.after_32, row.after_24)) << row.rule;
+    for (const auto& [rule, mode, before, colour, after_32, after_24] : rows)
+        EXPECT_EQ(after(before, &Canvas::box, mode, colour, 0, 0, 1, 1), std::make_pair(after_32, after_24)) << rule;
 }
 
 // A point read back in an alpha mode carries the alpha of a 32-bit pixel; a 24-bit one has none.
@@ -252,12 +244,7 @@ TEST(BoxTest, BoxesAreNormalisedClippedAndOutlined) {
 
 // One mask pixel of coverage sum `sum` (of 765) blended by each rule.
 TEST(MaskBlendTest, EveryRuleOnBothDepths) {
-    const struct {
-        const char* rule;
-        MaskColours colours;
-        int sum;
-        Bgra before, after_32, after_24;
-    } rows[] = {
+    const std::tuple<const char*, MaskColours, int, Bgra, Bgra, Bgra> rows[] = {
         {"xor above half coverage uses the front colour", {DRAW_XOR, false, rgb(0xFF, 0, 0x0F), 0}, 600, {0, 0, 0, 9}, {0x0F, 0, 0xFF, 9}, {0x0F, 0, 0xFF, 0}},
         {"xor at half coverage, transparent: nothing", {DRAW_XOR | DRAW_TRANSPARENT, false, WHITE, rgb(1, 2, 3)}, 382, {0, 0, 0, 9}, {0, 0, 0, 9}, {0, 0, 0, 0}},
         {"xor at half coverage, opaque: the back colour", {DRAW_XOR, true, WHITE, rgb(1, 2, 3)}, 382, {0, 0, 0, 9}, {3, 2, 1, 9}, {3, 2, 1, 0}},
@@ -273,8 +260,8 @@ TEST(MaskBlendTest, EveryRuleOnBothDepths) {
         {"default, transparent: coverage over the pixel", {DRAW_TRANSPARENT, false, WHITE, 0}, 153, {0, 0, 0, 33}, {51, 51, 51, 33}, {51, 51, 51, 0}},
         {"default, opaque: coverage over the back colour", {DRAW_DEFAULT, true, WHITE, rgb(0, 0, 255)}, 0, {7, 7, 7, 33}, {255, 0, 0, 33}, {255, 0, 0, 0}},
     };
-    for (const auto& row : rows)
-        EXPECT_EQ(after(row.before, [&](Canvas& c) { c.blend(0, 0, 1, 1, row.sum, row.colours); }), std::make_pair(row.after_32, row.after_24)) << row.rule;
+    for (const auto& [rule, colours, sum, before, after_32, after_24] : rows)
+        EXPECT_EQ(after(before, &Canvas::blend, 0, 0, 1, 1, sum, colours), std::make_pair(after_32, after_24)) << rule;
 }
 
 // The grey copy for the disabled look: the luminance pulled towards 64..192, times alpha / 255.

@@ -9,16 +9,16 @@ namespace {
 
 uint8_t sample(size_t index) { return static_cast<uint8_t>((index * 2654435761u) >> 13); }
 
-void put_le(Bytes& out, size_t at, uint32_t value, int bytes) {
-    for (int i = 0; i < bytes; ++i) out[at + i] = static_cast<uint8_t>(value >> (8 * i));
-}
-
 void append_written(png_structp png, png_bytep data, size_t length) {
     auto* out = static_cast<Bytes*>(png_get_io_ptr(png));
     out->insert(out->end(), data, data + length);
 }
 
 } // namespace
+
+void put_le(Bytes& out, size_t at, uint32_t value, int bytes) {
+    for (int i = 0; i < bytes; ++i) out[at + i] = static_cast<uint8_t>(value >> (8 * i));
+}
 
 Bytes encode_png(const PngPicture& picture) {
     const int channels[] = {1, 0, 3, 1, 2, 0, 4};  // by colour type
