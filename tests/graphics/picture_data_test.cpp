@@ -1,5 +1,4 @@
-// The portable picture code on plain memory, natively under the address sanitizer: PNG decoding,
-// BMP and icon header checks, and the drawing arithmetic (plot rules, boxes, coverage masks).
+// The portable picture code on plain memory: PNG decoding, BMP and icon headers, plot rules, boxes and coverage masks.
 #include <gtest/gtest.h>
 
 #include "graphics/image_data.h"
@@ -19,8 +18,7 @@ using namespace rt;
 using fixtures::Bytes;
 using fixtures::Pixel;
 
-// The pixels, top row first, decoded as the image library does it into bottom-up rows of exactly
-// the picture's size; none when the data is refused or its rows are not all there.
+// The pixels, top row first, decoded as images are (into bottom-up rows of exactly its size); none if refused or cut short.
 std::vector<Pixel> decoded_pixels(const Bytes& data) {
     register_png_decoder();
     if (!find_image_decoder(data.data(), static_cast<int>(data.size()))) return {};
@@ -82,8 +80,7 @@ TEST(PngDecoderTest, APictureLargerThanAnImageCanBeIsRefused) {
 extern "C" const char* __asan_default_options() { return "max_allocation_size_mb=64"; }
 #endif
 
-// A chunk that announces almost 2 GB in a picture of a few hundred bytes (as a fuzzer found) is
-// skipped unread: the picture is refused without a block of that size being asked for.
+// A chunk announcing almost 2 GB in a few hundred bytes (a fuzzer's find): the picture is refused, no such block asked for.
 TEST(PngDecoderTest, AChunkAnnouncingMoreThanTheDataHoldsIsNeverAllocated) {
     const Bytes good = fixtures::encode_png({4, 4, PNG_COLOR_TYPE_RGB, 8, false, false});
     Bytes png(good.begin(), good.begin() + 33);  // signature and header, then 0x76854375 bytes announced
@@ -128,12 +125,6 @@ TEST(BmpLayoutTest, HeadersOfWhatNoImageCanHoldAreRefused) {
     EXPECT_FALSE(read_bmp_layout(nullptr, 100, &layout));
 }
 
-// Where the icon file holds the image of entry `index`.
-const uint8_t* entry_image(const Bytes& icon, int index) {
-    const uint8_t* entry = icon.data() + 6 + 16 * index;
-    return icon.data() + (entry[12] | entry[13] << 8 | entry[14] << 16 | entry[15] << 24);
-}
-
 TEST(IconImageTest, TheEntryOfTheFirstSizeWithMostBitsIsChosenTheEarlierOnATie) {
     const std::tuple<const char*, std::vector<fixtures::IconPicture>, int> rows[] = {
         {"one entry", {{16, 16, 4}}, 0},
@@ -146,7 +137,8 @@ TEST(IconImageTest, TheEntryOfTheFirstSizeWithMostBitsIsChosenTheEarlierOnATie) 
         IconImage image{};
         ASSERT_TRUE(choose_icon_image(icon.data(), static_cast<int>(icon.size()), &image)) << what;
         const fixtures::IconPicture& chosen = entries[static_cast<size_t>(index)];
-        EXPECT_EQ(image.data, entry_image(icon, index)) << what;
+        const uint8_t* entry = icon.data() + 6 + 16 * index;  // the chosen entry: its image's offset at byte 12
+        EXPECT_EQ(image.data, icon.data() + (entry[12] | entry[13] << 8 | entry[14] << 16 | entry[15] << 24)) << what;
         EXPECT_EQ((std::array<int, 3>{image.width, image.height, image.bit_count}), (std::array<int, 3>{chosen.width, chosen.height, chosen.bits}))
             << what << ": width, height (half the bitmap header's) and bits";
     }
@@ -220,8 +212,7 @@ TEST(ReadPointTest, OnlyThirtyTwoBitPixelsAreReadWithTheirAlpha) {
     EXPECT_EQ(read_point_routine(DRAW_ALPHA_BLEND, 24)(shallow.address(0, 0)), rgb(30, 20, 10));
 }
 
-// Which pixels of an 8 x 6 output a box covers: negative sizes extend it left and up, only the part
-// on the output is plotted (without overflow at the ends of int), outlines plot each edge pixel once.
+// Negative sizes extend a box left and up, only its part on the output is drawn (no int overflow), outline pixels once each.
 TEST(BoxTest, BoxesAreNormalisedClippedAndOutlined) {
     const std::string none = "......../......../......../......../......../........";
     const std::tuple<int, int, int, int, int, std::string> rows[] = {  // mode, x, y, width, height, picture

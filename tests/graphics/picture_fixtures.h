@@ -1,5 +1,4 @@
-// Picture files made by the tests themselves, with pseudo-random samples: PNG through libpng's
-// writer, BMP and icon files byte by byte.
+// Picture files with pseudo-random samples, made by the tests: PNG through libpng's writer, BMP and icons byte by byte.
 #pragma once
 
 #include <array>

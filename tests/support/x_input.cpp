@@ -9,8 +9,7 @@
 namespace test_support {
 namespace {
 
-// Waits for the agent's answer while dispatching this thread's messages (a WM_QUIT is posted again
-// for the caller); false when timeout_ms passes first.
+// Waits for the answer, dispatching this thread's messages (a WM_QUIT posted again for the caller); false after timeout_ms.
 bool wait_for(const std::string& done_path, int timeout_ms) {
     const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(timeout_ms > 0 ? timeout_ms : 0);
     int quit_code = -1;
@@ -40,8 +39,7 @@ bool send_x_input(const std::string& xdotool_arguments, int timeout_ms) {
     write_file(call + ".tmp", xdotool_arguments + "\n");
     if (!MoveFileA((call + ".tmp").c_str(), (call + ".cmd").c_str())) return false;
     if (!wait_for(call + ".done", timeout_ms)) {
-        // Withdrawn while the agent has not taken it, else stopped where it runs.
-        if (!DeleteFileA((call + ".cmd").c_str())) write_file(call + ".cancel", "");
+        if (!DeleteFileA((call + ".cmd").c_str())) write_file(call + ".cancel", "");  // withdrawn if not taken, else stopped
         return false;
     }
     const bool succeeded = read_file(call + ".done") == "0\n";  // the agent writes the exit code

@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include "support/buffer_result.h"
-#include "support/process_record.h"
 #include "support/process_resources.h"
 #include "system/file_names.h"
 #include "system/file_requester.h"
@@ -143,16 +142,13 @@ TEST(RenameFileTest, RenamesWithoutEverLosingAFile) {
 
 TEST(CurrentDirectoryTest, EndsInOneBackslashAtARootAndDeeperThanMaxPath) {
     ScratchFolder folder("deep");
-    std::string expected = folder.path();
-    std::wstring deep = L"\\\\?\\" + std::wstring(expected.begin(), expected.end());
-    const std::string level = "\\level-of-a-deep-directory-tree-0123456789";
+    std::wstring deep = L"\\\\?\\" + std::wstring(folder.path().begin(), folder.path().end());
     for (int levels = 0; levels < 8; ++levels) {
-        deep += std::wstring(level.begin(), level.end());
-        expected += level;
+        deep += L"\\level-of-a-deep-directory-tree-0123456789";
         ASSERT_TRUE(CreateDirectoryW(deep.c_str(), nullptr));
     }
     ASSERT_TRUE(SetCurrentDirectoryW(deep.c_str() + 4)) << "a deep current directory can be set";
-    EXPECT_EQ(current_directory(), expected + "\\");
+    EXPECT_EQ(current_directory(), std::string(deep.begin() + 4, deep.end()) + "\\");
     ASSERT_TRUE(SetCurrentDirectoryA("C:\\"));
     EXPECT_EQ(current_directory(), "C:\\") << "a root already ends in a backslash";
     for (int levels = 0; levels < 8; ++levels, deep.erase(deep.rfind(L'\\'))) RemoveDirectoryW(deep.c_str());
@@ -167,8 +163,7 @@ std::string text_of(HWND window) {
     return text;
 }
 
-// A second thread reads the dialog, shows it to `look`, types `answer` and presses OK (null: Cancel);
-// returns the title, the filter shown, the proposed name and the result, separated by "|".
+// Another thread reads the dialog, shows it to `look`, types `answer`, OK (null: Cancel): "title|filter|proposed name|result".
 std::string run_dialog(int mode, const char* default_file, const char* answer, const std::function<void(HWND)>& look = {}) {
     std::string seen;
     std::thread driver([&] {
