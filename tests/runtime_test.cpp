@@ -19,7 +19,8 @@ namespace {
 using namespace rt;
 
 HBRUSH back_brush;
-HANDLE worker, windows_closing, worker_reported;
+HANDLE worker, windows_closing = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+HANDLE worker_reported = CreateEventA(nullptr, TRUE, FALSE, nullptr);
 char worker_calls[80];
 WNDPROC behind_watch;
 
@@ -52,34 +53,28 @@ LRESULT CALLBACK report_at_destruction(HWND window, UINT message, WPARAM wparam,
 
 // Colours, libraries and thread handles go before the windows; a worker's calls then do nothing.
 TEST(RuntimeDeathTest, ShutdownFreesWhatTheWindowsUseBeforeThemIgnoresWorkersAndExitsZero) {
-    EXPECT_EXIT(
-        {
-            auto window = static_cast<HWND>(open_window(0, 10, 10, 200, 100, "shutdown", 0));
-            auto field = static_cast<HWND>(text_field_gadget(3, 10, 10, 100, 20, "field"));
-            colour_gadget(3, RGB(200, 30, 30), RGB(20, 40, 220));
-            HDC dc = GetDC(field);
-            back_brush = reinterpret_cast<HBRUSH>(
-                SendMessageA(window, WM_CTLCOLOREDIT, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(field)));
-            ReleaseDC(field, dc);
-            open_library(1, "mpr.dll");
-            windows_closing = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-            worker_reported = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-            worker = thread_handle_if_running(create_thread(end_a_job_during_shutdown, 0));
-            behind_watch = reinterpret_cast<WNDPROC>(
-                SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(report_at_destruction)));
-            end_runtime();
-        },
-        testing::ExitedWithCode(0),
-        "brush deleted 1, library freed 1, thread handle closed 1; worker's calls: timer 0, field 0, hidden 0, removed 0");
+    EXPECT_EXIT({
+        auto window = static_cast<HWND>(open_window(0, 10, 10, 200, 100, "shutdown", 0));
+        auto field = static_cast<HWND>(text_field_gadget(3, 10, 10, 100, 20, "field"));
+        colour_gadget(3, RGB(200, 30, 30), RGB(20, 40, 220));
+        HDC dc = GetDC(field);
+        back_brush = reinterpret_cast<HBRUSH>(
+            SendMessageA(window, WM_CTLCOLOREDIT, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(field)));
+        ReleaseDC(field, dc);
+        open_library(1, "mpr.dll");
+        worker = thread_handle_if_running(create_thread(end_a_job_during_shutdown, 0));
+        behind_watch = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(report_at_destruction)));
+        end_runtime();
+    }, testing::ExitedWithCode(0),
+       "brush deleted 1, library freed 1, thread handle closed 1; worker's calls: timer 0, field 0, hidden 0, removed 0");
 }
 
 TEST(RuntimeDeathTest, RunningOutOfMemoryStopsTheProcess) {
-    EXPECT_EXIT(
-        {
-            fail_allocations_after(2);
-            for (;;) main_allocate(64);
-        },
-        testing::ExitedWithCode(OUT_OF_MEMORY_EXIT_CODE), "");
+    EXPECT_EXIT({
+        fail_allocations_after(2);
+        for (;;) main_allocate(64);
+    }, testing::ExitedWithCode(OUT_OF_MEMORY_EXIT_CODE), "");
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include "support/buffer_result.h"
 
 #include <string>
+#include <tuple>
 
 namespace {
 
@@ -19,17 +20,13 @@ std::string formatted(const char* mask, int32_t date) {
 }
 
 TEST(FormatDateTest, TokensInUtcAnyLetterCaseOtherTextKeptAndNegativesZero) {
-    const struct {
-        const char* mask;
-        int32_t value;
-        const char* text;
-    } rows[] = {
+    const std::tuple<const char*, int32_t, const char*> rows[] = {
         {"%yyyy-%mm-%dd %hh:%ii:%ss %yy", 1234567890, "2009-02-13 23:31:30 09"},
         {"%YYYY%Ii:%sS %q% %y", 3600, "197000:00 %q% %y"},  // the read-out shows minutes of the hour
         {"%yyyy %ss", -1, "0000 00"},
         {nullptr, 100, ""},
     };
-    for (const auto& row : rows) EXPECT_EQ(formatted(row.mask, row.value), row.text) << row.value;
+    for (const auto& [mask, value, text] : rows) EXPECT_EQ(formatted(mask, value), text) << value;
     std::string mask = std::string(4091, 'x') + "%ss", expected = std::string(4091, 'x') + "09";
     for (int i = 0; i < 3000; ++i) mask += "-%ss", expected += "-09";
     EXPECT_EQ(formatted(mask.c_str(), 9), expected) << "a token at the first reservation's end, then two more";

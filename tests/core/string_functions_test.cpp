@@ -56,11 +56,9 @@ TEST(StringFunctionTest, LeftPartsSpacesPositionsLengthsAndNumbers) {
     EXPECT_EQ(find_string("abcabc", "bc", 6) + find_string(nullptr, "a", 1) + find_string("abc", "", 1), 0);
     EXPECT_EQ(string_length("abc") + string_length(nullptr), 3);
     EXPECT_EQ(float_value("  -0.1xyz") + float_value(nullptr), -0.1f) << "rounded to single precision; null is 0";
-    const struct {
-        const char* text;
-        int64_t expected;
-    } rows[] = {{" \t$fF", 255}, {"-%102", -2}, {"+12abc", 12}, {"$", 0}, {nullptr, 0}, {" -9223372036854775808", INT64_MIN}};
-    for (const auto& row : rows) EXPECT_EQ(integer_value(row.text), row.expected) << (row.text ? row.text : "(null)");
+    const std::pair<const char*, int64_t> rows[] = {{" \t$fF", 255}, {"-%102", -2}, {"+12abc", 12},
+                                                    {"$", 0}, {nullptr, 0}, {" -9223372036854775808", INT64_MIN}};
+    for (const auto& [text, expected] : rows) EXPECT_EQ(integer_value(text), expected) << (text ? text : "(null)");
 }
 
 } // namespace

@@ -1,5 +1,4 @@
-// Images and drawing on real bitmap sections: the converter's read-out against text rendered
-// independently by GDI, pictures caught from memory, and the alpha services.
+// Images and drawing on real bitmap sections: the read-out against GDI's own text, caught pictures, the alpha services.
 #include <gtest/gtest.h>
 
 #include "graphics/alpha.h"
@@ -32,8 +31,7 @@ Pixel pixel(HANDLE bitmap, int x, int y) {
     return {p[0], p[1], p[2], b.bmBitsPixel == 32 ? p[3] : uint8_t{255}};
 }
 
-// Coverage sums (of three bytes) of text GDI renders white on black into a 150 x 15 buffer, top row
-// first: what the drawing library must blend. The text's width goes to `width`.
+// Coverage sums (of 3 bytes) of text GDI renders white on black in 150 x 15, top row first; its width goes to `width`.
 std::vector<int> reference_text(HGDIOBJ font, const std::string& text, int* width) {
     HDC dc = CreateCompatibleDC(nullptr);
     HGDIOBJ buffer = new_dib(150, 15, 24), old_bitmap = SelectObject(dc, buffer), old_font = SelectObject(dc, font);
@@ -65,8 +63,7 @@ protected:
     }
 };
 
-// The converter's read-out: where the text covers a pixel it is white with its coverage as alpha;
-// every other pixel keeps its colour bytes and becomes transparent.
+// The read-out: white with the text's coverage as alpha where text covers; elsewhere the colour bytes kept, alpha 0.
 TEST_F(GraphicsTest, TheReadOutIsWhiteTextWithItsCoverageAsAlpha) {
     for (int i = 0; i < 150 * 15; ++i) *reinterpret_cast<uint32_t*>(pixel_at(image_handle(22), i % 150, i / 150)) = 0xFF4D0000u | (i / 150) << 8 | i % 150;
     const std::string text = "\xC2\xF0\xE5\xEC\xFF \xEE\xE1\xF0\xE0\xE1\xEE\xF2\xEA\xE8:   01:15";  // Windows-1251
@@ -108,8 +105,7 @@ TEST_F(GraphicsTest, ItalicTextCountsItsOverhangInItsWidth) {
     EXPECT_EQ(draw_text(3, 0, "H"), 3 + width);
 }
 
-// An image of fewer than 24 bits is drawn on a 24-bit copy, copied back when the drawing stops:
-// also when preparing the next output stops it.
+// Below 24 bits an image is drawn on a 24-bit copy, copied back when drawing stops, also through the next image_output.
 TEST_F(GraphicsTest, AnEightBitImageGetsItsDrawingWhenTheNextOutputIsPrepared) {
     ASSERT_NE(create_image(40, 8, 4, 8), 0);
     start_drawing(image_output(40));
@@ -121,8 +117,7 @@ TEST_F(GraphicsTest, AnEightBitImageGetsItsDrawingWhenTheNextOutputIsPrepared) {
     for (int x = 0; x < 8; ++x) EXPECT_NEAR(*pixel_at(image_handle(40), x, 2), x < 4 ? 255 : 0, 4) << "grey level at " << x << ",2";
 }
 
-// A caught BMP is an image of at least 24 bits, bottom-up, with the picture's pixels; 32 bits
-// without any alpha are opaque. An icon takes its first size.
+// A caught BMP is a bottom-up image of at least 24 bits with its pixels (opaque at 32 without alpha); an icon: its first size.
 TEST_F(GraphicsTest, BmpAndIconDataBecomeImages) {
     for (const fixtures::BmpPicture& bmp : {fixtures::BmpPicture{11, 5, 24, 0}, {11, -5, 32, 0}, {11, 5, 32, 200}}) {
         Bytes data = fixtures::encode_bmp(bmp);

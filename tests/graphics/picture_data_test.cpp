@@ -1,5 +1,4 @@
-// The portable picture code on plain memory, natively under the address sanitizer: PNG decoding,
-// BMP and icon header checks, and the drawing arithmetic (plot rules, boxes, coverage masks).
+// The portable picture code on plain memory: PNG decoding, BMP and icon headers, plot rules, boxes and coverage masks.
 #include <gtest/gtest.h>
 
 #include "graphics/image_data.h"
@@ -10,7 +9,6 @@
 #include <png.h>
 
 #include <algorithm>
-#include <functional>
 #include <string>
 #include <tuple>
 
@@ -20,8 +18,7 @@ using namespace rt;
 using fixtures::Bytes;
 using fixtures::Pixel;
 
-// The pixels, top row first, decoded as the image library does it into bottom-up rows of exactly
-// the picture's size; none when the data is refused or its rows are not all there.
+// The pixels, top row first, decoded as images are (into bottom-up rows of exactly its size); none if refused or cut short.
 std::vector<Pixel> decoded_pixels(const Bytes& data) {
     register_png_decoder();
     if (!find_image_decoder(data.data(), static_cast<int>(data.size()))) return {};
@@ -83,8 +80,7 @@ TEST(PngDecoderTest, APictureLargerThanAnImageCanBeIsRefused) {
 extern "C" const char* __asan_default_options() { return "max_allocation_size_mb=64"; }
 #endif
 
-// A chunk that announces almost 2 GB in a picture of a few hundred bytes (as a fuzzer found) is
-// skipped unread: the picture is refused without a block of that size being asked for.
+// A chunk announcing almost 2 GB in a few hundred bytes (a fuzzer's find): the picture is refused, no such block asked for.
 TEST(PngDecoderTest, AChunkAnnouncingMoreThanTheDataHoldsIsNeverAllocated) {
     const Bytes good = fixtures::encode_png({4, 4, PNG_COLOR_TYPE_RGB, 8, false, false});
     Bytes png(good.begin(), good.begin() + 33);  // signature and header, then 0x76854375 bytes announced
@@ -116,24 +112,17 @@ TEST(BmpLayoutTest, WholeFilesAreDescribedAndEveryShorterOneIsRefused) {
 
 // Headers the platform would misread, or of sizes no image record holds, are refused (reads past the data: the fuzz target).
 TEST(BmpLayoutTest, HeadersOfWhatNoImageCanHoldAreRefused) {
-    const Bytes good = fixtures::encode_bmp({4, 4, 8, 0});
-    auto with = [&](size_t at, uint32_t value, int bytes) {  // the little-endian field at `at` set to value
-        Bytes bmp = good;
-        for (int i = 0; i < bytes; ++i) bmp[at + i] = static_cast<uint8_t>(value >> (8 * i));
-        return bmp;
-    };
-    const std::pair<const char*, Bytes> rows[] = {{"width over 32767", with(18, 32768, 4)}, {"the lowest height", with(22, 0x80000000u, 4)},
-                                                 {"bit count 7", with(28, 7, 2)},           {"run-length compression", with(30, 1, 4)}};
+    const std::tuple<const char*, size_t, uint32_t, int> rows[] = {  // a good header with the field at `at` of `bytes` set to value
+        {"width over 32767", 18, 32768, 4}, {"the lowest height", 22, 0x80000000u, 4},
+        {"bit count 7", 28, 7, 2},          {"run-length compression", 30, 1, 4}};
     BmpLayout layout{};
     EXPECT_TRUE(bmp_accepted(fixtures::encode_bmp({32767, -1, 1, 0}), &layout)) << "the widest";
-    for (const auto& [what, bmp] : rows) EXPECT_FALSE(bmp_accepted(bmp, &layout)) << what;
+    for (const auto& [what, at, value, bytes] : rows) {
+        Bytes bmp = fixtures::encode_bmp({4, 4, 8, 0});
+        fixtures::put_le(bmp, at, value, bytes);
+        EXPECT_FALSE(bmp_accepted(bmp, &layout)) << what;
+    }
     EXPECT_FALSE(read_bmp_layout(nullptr, 100, &layout));
-}
-
-// Where the icon file holds the image of entry `index`.
-const uint8_t* entry_image(const Bytes& icon, int index) {
-    const uint8_t* entry = icon.data() + 6 + 16 * index;
-    return icon.data() + (entry[12] | entry[13] << 8 | entry[14] << 16 | entry[15] << 24);
 }
 
 TEST(IconImageTest, TheEntryOfTheFirstSizeWithMostBitsIsChosenTheEarlierOnATie) {
@@ -148,7 +137,8 @@ TEST(IconImageTest, TheEntryOfTheFirstSizeWithMostBitsIsChosenTheEarlierOnATie) 
         IconImage image{};
         ASSERT_TRUE(choose_icon_image(icon.data(), static_cast<int>(icon.size()), &image)) << what;
         const fixtures::IconPicture& chosen = entries[static_cast<size_t>(index)];
-        EXPECT_EQ(image.data, entry_image(icon, index)) << what;
+        const uint8_t* entry = icon.data() + 6 + 16 * index;  // the chosen entry: its image's offset at byte 12
+        EXPECT_EQ(image.data, icon.data() + (entry[12] | entry[13] << 8 | entry[14] << 16 | entry[15] << 24)) << what;
         EXPECT_EQ((std::array<int, 3>{image.width, image.height, image.bit_count}), (std::array<int, 3>{chosen.width, chosen.height, chosen.bits}))
             << what << ": width, height (half the bitmap header's) and bits";
     }
@@ -166,8 +156,7 @@ struct Canvas {
     PixelRows rows{memory.data(), row_length, width, height, depth};
 
     Canvas(int w, int h, int d, Bgra fill) : width(w), height(h), depth(d) {
-        for (int y = 0; y < h; ++y)
-            for (int x = 0; x < w; ++x) std::copy_n(fill.begin(), d / 8, address(x, y));
+        for (int i = 0; i < w * h; ++i) std::copy_n(fill.begin(), d / 8, address(i % w, i / w));
     }
     uint8_t* address(int x, int y) { return &memory[static_cast<size_t>(height - 1 - y) * row_length + x * depth / 8]; }
     Bgra at(int x, int y) { return {address(x, y)[0], address(x, y)[1], address(x, y)[2], depth == 32 ? address(x, y)[3] : 0}; }
@@ -188,23 +177,18 @@ struct Canvas {
     }
 };
 
-// A pixel of each depth starting as `before`, after `change`: the 32-bit one and the 24-bit one.
-std::pair<Bgra, Bgra> after(Bgra before, const std::function<void(Canvas&)>& change) {
+// A pixel of each depth starting as `before`, after the Canvas operation `change`: the 32-bit one and the 24-bit one.
+template <class Change, class... Arguments>
+std::pair<Bgra, Bgra> after(Bgra before, Change change, const Arguments&... arguments) {
     Canvas deep(1, 1, 32, before), shallow(1, 1, 24, before);
-    change(deep);
-    change(shallow);
+    (deep.*change)(arguments...);
+    (shallow.*change)(arguments...);
     return {deep.at(0, 0), shallow.at(0, 0)};
 }
 
 // One pixel plotted in each mode, from a known pixel, on both depths.
 TEST(PlotRuleTest, EveryModeOnBothDepths) {
-    const struct {
-        const char* rule;
-        int mode;
-        Bgra before;
-        Colour colour;
-        Bgra after_32, after_24;
-    } rows[] = {
+    const std::tuple<const char*, int, Bgra, Colour, Bgra, Bgra> rows[] = {
         {"default replaces colour bytes, keeps alpha", DRAW_DEFAULT, {1, 2, 3, 77}, rgba(30, 20, 10, 9), {10, 20, 30, 77}, {10, 20, 30, 0}},
         {"colour components are taken modulo 256", DRAW_DEFAULT, {1, 2, 3, 77}, rgb(256 + 30, 20 - 256, 10), {10, 20, 30, 77}, {10, 20, 30, 0}},
         {"xor", DRAW_XOR, {0xF0, 0x0F, 0xFF, 5}, rgb(0xFF, 0xFF, 0x0F), {0xFF, 0xF0, 0x00, 5}, {0xFF, 0xF0, 0x00, 0}},
@@ -216,8 +200,8 @@ TEST(PlotRuleTest, EveryModeOnBothDepths) {
         {"clip over a transparent pixel keeps alpha 0", DRAW_ALPHA_CLIP, {9, 9, 9, 0}, rgba(30, 20, 10, 60), {10, 20, 30, 0}, {9, 11, 13, 0}},
         {"gradient draws the colour", DRAW_GRADIENT | DRAW_ALPHA_BLEND, {1, 2, 3, 4}, rgba(30, 20, 10, 0), {10, 20, 30, 4}, {10, 20, 30, 0}},
     };
-    for (const auto& row : rows)
-        EXPECT_EQ(after(row.before, [&](Canvas& c) { c.box(row.mode, row.colour, 0, 0, 1, 1); }), std::make_pair(row.after_32, row.after_24)) << row.rule;
+    for (const auto& [rule, mode, before, colour, after_32, after_24] : rows)
+        EXPECT_EQ(after(before, &Canvas::box, mode, colour, 0, 0, 1, 1), std::make_pair(after_32, after_24)) << rule;
 }
 
 // A point read back in an alpha mode carries the alpha of a 32-bit pixel; a 24-bit one has none.
@@ -228,8 +212,7 @@ TEST(ReadPointTest, OnlyThirtyTwoBitPixelsAreReadWithTheirAlpha) {
     EXPECT_EQ(read_point_routine(DRAW_ALPHA_BLEND, 24)(shallow.address(0, 0)), rgb(30, 20, 10));
 }
 
-// Which pixels of an 8 x 6 output a box covers: negative sizes extend it left and up, only the part
-// on the output is plotted (without overflow at the ends of int), outlines plot each edge pixel once.
+// Negative sizes extend a box left and up, only its part on the output is drawn (no int overflow), outline pixels once each.
 TEST(BoxTest, BoxesAreNormalisedClippedAndOutlined) {
     const std::string none = "......../......../......../......../......../........";
     const std::tuple<int, int, int, int, int, std::string> rows[] = {  // mode, x, y, width, height, picture
@@ -252,12 +235,7 @@ TEST(BoxTest, BoxesAreNormalisedClippedAndOutlined) {
 
 // One mask pixel of coverage sum `sum` (of 765) blended by each rule.
 TEST(MaskBlendTest, EveryRuleOnBothDepths) {
-    const struct {
-        const char* rule;
-        MaskColours colours;
-        int sum;
-        Bgra before, after_32, after_24;
-    } rows[] = {
+    const std::tuple<const char*, MaskColours, int, Bgra, Bgra, Bgra> rows[] = {
         {"xor above half coverage uses the front colour", {DRAW_XOR, false, rgb(0xFF, 0, 0x0F), 0}, 600, {0, 0, 0, 9}, {0x0F, 0, 0xFF, 9}, {0x0F, 0, 0xFF, 0}},
         {"xor at half coverage, transparent: nothing", {DRAW_XOR | DRAW_TRANSPARENT, false, WHITE, rgb(1, 2, 3)}, 382, {0, 0, 0, 9}, {0, 0, 0, 9}, {0, 0, 0, 0}},
         {"xor at half coverage, opaque: the back colour", {DRAW_XOR, true, WHITE, rgb(1, 2, 3)}, 382, {0, 0, 0, 9}, {3, 2, 1, 9}, {3, 2, 1, 0}},
@@ -273,8 +251,8 @@ TEST(MaskBlendTest, EveryRuleOnBothDepths) {
         {"default, transparent: coverage over the pixel", {DRAW_TRANSPARENT, false, WHITE, 0}, 153, {0, 0, 0, 33}, {51, 51, 51, 33}, {51, 51, 51, 0}},
         {"default, opaque: coverage over the back colour", {DRAW_DEFAULT, true, WHITE, rgb(0, 0, 255)}, 0, {7, 7, 7, 33}, {255, 0, 0, 33}, {255, 0, 0, 0}},
     };
-    for (const auto& row : rows)
-        EXPECT_EQ(after(row.before, [&](Canvas& c) { c.blend(0, 0, 1, 1, row.sum, row.colours); }), std::make_pair(row.after_32, row.after_24)) << row.rule;
+    for (const auto& [rule, colours, sum, before, after_32, after_24] : rows)
+        EXPECT_EQ(after(before, &Canvas::blend, 0, 0, 1, 1, sum, colours), std::make_pair(after_32, after_24)) << rule;
 }
 
 // The grey copy for the disabled look: the luminance pulled towards 64..192, times alpha / 255.

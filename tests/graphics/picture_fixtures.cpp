@@ -9,16 +9,16 @@ namespace {
 
 uint8_t sample(size_t index) { return static_cast<uint8_t>((index * 2654435761u) >> 13); }
 
-void put_le(Bytes& out, size_t at, uint32_t value, int bytes) {
-    for (int i = 0; i < bytes; ++i) out[at + i] = static_cast<uint8_t>(value >> (8 * i));
-}
-
 void append_written(png_structp png, png_bytep data, size_t length) {
     auto* out = static_cast<Bytes*>(png_get_io_ptr(png));
     out->insert(out->end(), data, data + length);
 }
 
 } // namespace
+
+void put_le(Bytes& out, size_t at, uint32_t value, int bytes) {
+    for (int i = 0; i < bytes; ++i) out[at + i] = static_cast<uint8_t>(value >> (8 * i));
+}
 
 Bytes encode_png(const PngPicture& picture) {
     const int channels[] = {1, 0, 3, 1, 2, 0, 4};  // by colour type
@@ -76,14 +76,13 @@ Bytes encode_icon(const std::vector<IconPicture>& pictures) {
     put_le(out, 2, 1 | static_cast<uint32_t>(pictures.size()) << 16, 4);  // type 1 (icon), entries
     for (size_t i = 0; i < pictures.size(); ++i) {
         // A BMP of twice the height without its file header: the colour rows, then room for the mask rows.
-        Bytes bmp = encode_bmp({pictures[i].width, 2 * pictures[i].height, pictures[i].bits, 255});
-        Bytes image(bmp.begin() + 14, bmp.end());
+        const Bytes bmp = encode_bmp({pictures[i].width, 2 * pictures[i].height, pictures[i].bits, 255});
         size_t entry = 6 + 16 * i;
         put_le(out, entry, static_cast<uint32_t>(pictures[i].width | pictures[i].height << 8), 2);
         put_le(out, entry + 4, 1 | static_cast<uint32_t>(pictures[i].bits) << 16, 4);  // planes, bits
-        put_le(out, entry + 8, static_cast<uint32_t>(image.size()), 4);
+        put_le(out, entry + 8, static_cast<uint32_t>(bmp.size() - 14), 4);
         put_le(out, entry + 12, static_cast<uint32_t>(out.size()), 4);
-        out.insert(out.end(), image.begin(), image.end());
+        out.insert(out.end(), bmp.begin() + 14, bmp.end());
     }
     return out;
 }

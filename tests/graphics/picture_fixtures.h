@@ -1,5 +1,4 @@
-// Picture files made by the tests themselves, with pseudo-random samples: PNG through libpng's
-// writer, BMP and icon files byte by byte.
+// Picture files with pseudo-random samples, made by the tests: PNG through libpng's writer, BMP and icons byte by byte.
 #pragma once
 
 #include <array>
@@ -10,6 +9,8 @@ namespace fixtures {
 
 using Bytes = std::vector<uint8_t>;
 using Pixel = std::array<uint8_t, 4>;  // in memory order: blue, green, red, alpha (255 without alpha)
+
+void put_le(Bytes& out, std::size_t at, uint32_t value, int bytes);  // a little-endian field of `bytes` bytes at `at`
 
 struct PngPicture {
     int width, height, colour_type /* PNG_COLOR_TYPE_* */, bit_depth;
@@ -28,9 +29,7 @@ Bytes encode_bmp(const BmpPicture& picture);
 // The pixel (x, y) (0 = top) of a 24- or 32-bit picture as an image holds it.
 Pixel expected_bmp_pixel(const BmpPicture& picture, int x, int y);
 
-struct IconPicture {
-    int width, height, bits;  // bits: 4, 8 or 32
-};
+struct IconPicture { int width, height, bits; };  // bits: 4, 8 or 32
 
 // An icon file with one entry per picture, in order.
 Bytes encode_icon(const std::vector<IconPicture>& pictures);

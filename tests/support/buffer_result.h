@@ -9,8 +9,7 @@
 
 namespace test_support {
 
-// Calls write(result position) at the buffer's position and returns the text it left there,
-// checking the contract: the position ends on the result's terminator. The buffer is then reset.
+// The text write(result position) leaves at the buffer's position, checked to end the buffer on its terminator; then reset.
 template <class Write>
 std::string written_by(Write write) {
     rt::StringBuffer& buffer = rt::current_string_buffer();

@@ -1,5 +1,4 @@
-// Stands in for the shell's folder window in tests: appends how the shell started it (its command
-// line and current directory) to the file FOLDER_OPEN_LOG names, then exits.
+// The shell's folder window in tests: appends its command line and current directory to the file FOLDER_OPEN_LOG names.
 #include "support/process_record.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {

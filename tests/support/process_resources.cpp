@@ -1,10 +1,8 @@
-// Windows answers with GetGuiResources, GetProcessHandleCount and GetProcessMemoryInfo. Wine (8.0)
-// answers 0 to all three, so there the objects are counted in its tables and the private bytes
-// are the committed private regions that VirtualQuery walks:
-// - GDI: the handle table at GdiSharedHandleTable of the process environment block, 65536 entries
-//   of 24 bytes (in both word sizes), live when their type byte (at offset 14) is not 0.
-// - USER: a user handle is (index * 2 + 0x20); a high word of 0 stands for any generation. Every
-//   index is asked whether it is a window of this process, a menu, an accelerator table or an icon.
+// Windows answers through GetGuiResources, GetProcessHandleCount and GetProcessMemoryInfo; Wine (8.0) answers 0 to
+// all three, so there the objects are counted in its tables, the private bytes in the committed private regions:
+// - GDI: the PEB's GdiSharedHandleTable, 65536 entries of 24 bytes (both word sizes), live when byte 14 (type) is not 0.
+// - USER: handle = index * 2 + 0x20 (high word 0: any generation); each index is asked whether it is a window of
+//   this process, a menu, an accelerator table or an icon.
 // - Kernel handles: the entries of this process in the system's handle list.
 #include "process_resources.h"
 
@@ -20,8 +18,7 @@ namespace {
 
 unsigned long gdi_objects_in_table() {
     PROCESS_BASIC_INFORMATION process{};
-    if (NtQueryInformationProcess(GetCurrentProcess(), ProcessBasicInformation, &process, sizeof process, nullptr) != 0)
-        return 0;
+    if (NtQueryInformationProcess(GetCurrentProcess(), ProcessBasicInformation, &process, sizeof process, nullptr) != 0) return 0;
     const auto* peb = reinterpret_cast<const uint8_t*>(process.PebBaseAddress);
     const auto* table = *reinterpret_cast<const uint8_t* const*>(peb + (sizeof(void*) == 8 ? 0xF8 : 0x94));
     unsigned long live = 0;
@@ -61,8 +58,7 @@ uint64_t private_bytes() {
     return committed;
 }
 
-// One entry of the system's handle list (information class 16).
-struct SystemHandle {
+struct SystemHandle {  // an entry of the system's handle list (information class 16)
     ULONG process_id;
     UCHAR type, flags;
     USHORT handle;

@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -26,7 +27,13 @@ public:
         path_ = std::string(temp) + name + "-" + std::to_string(GetCurrentProcessId());
         CreateDirectoryA(path_.c_str(), nullptr);
     }
-    ~ScratchFolder() { remove_tree(path_); }
+    ~ScratchFolder() {  // the path is in the system's code page, which std::filesystem does not assume
+        const int length = static_cast<int>(path_.size());
+        std::wstring wide(path_.size(), L'\0');
+        wide.resize(MultiByteToWideChar(CP_ACP, 0, path_.data(), length, wide.data(), length));
+        std::error_code kept;  // a file still open keeps its folder
+        std::filesystem::remove_all(wide, kept);
+    }
     ScratchFolder(const ScratchFolder&) = delete;
     ScratchFolder& operator=(const ScratchFolder&) = delete;
 
@@ -34,19 +41,6 @@ public:
     std::string file(const std::string& name) const { return path_ + "\\" + name; }
 
 private:
-    static void remove_tree(const std::string& folder) {
-        WIN32_FIND_DATAA found;
-        HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
-        for (bool more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &found)) {
-            std::string name = found.cFileName, path = folder + "\\" + name;
-            if (name == "." || name == "..") continue;
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) remove_tree(path);
-            else DeleteFileA(path.c_str());
-        }
-        if (search != INVALID_HANDLE_VALUE) FindClose(search);
-        RemoveDirectoryA(folder.c_str());
-    }
-
     std::string path_;
 };
 

@@ -1,5 +1,4 @@
-// Entry of every test program: the runtime started the way the product starts it (on Windows the
-// whole start-up order; natively the portable core's heaps and string engine), then the tests.
+// Entry of every test program: the runtime started as the product starts it (natively: the core's heaps and strings).
 #include <gtest/gtest.h>
 
 #include "core/memory.h"

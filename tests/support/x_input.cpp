@@ -2,6 +2,7 @@
 // NAME.done back. Each call uses a name of its own, so a late answer never meets a later call.
 #include "x_input.h"
 
+#include "support/process_record.h"
 #include "support/scratch_folder.h"
 
 #include <atomic>
@@ -9,8 +10,7 @@
 namespace test_support {
 namespace {
 
-// Waits for the agent's answer while dispatching this thread's messages (a WM_QUIT is posted again
-// for the caller); false when timeout_ms passes first.
+// Waits for the answer, dispatching this thread's messages (a WM_QUIT posted again for the caller); false after timeout_ms.
 bool wait_for(const std::string& done_path, int timeout_ms) {
     const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(timeout_ms > 0 ? timeout_ms : 0);
     int quit_code = -1;
@@ -33,15 +33,13 @@ bool wait_for(const std::string& done_path, int timeout_ms) {
 
 bool send_x_input(const std::string& xdotool_arguments, int timeout_ms) {
     static std::atomic<unsigned> calls{0};
-    char folder[MAX_PATH];
-    const DWORD length = GetEnvironmentVariableA("X_INPUT_DIR", folder, sizeof folder);
-    if (length == 0 || length >= sizeof folder) return false;
-    const std::string call = std::string(folder) + "\\" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++calls);
+    const std::string folder = environment_variable("X_INPUT_DIR");
+    if (folder.empty()) return false;
+    const std::string call = folder + "\\" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++calls);
     write_file(call + ".tmp", xdotool_arguments + "\n");
     if (!MoveFileA((call + ".tmp").c_str(), (call + ".cmd").c_str())) return false;
     if (!wait_for(call + ".done", timeout_ms)) {
-        // Withdrawn while the agent has not taken it, else stopped where it runs.
-        if (!DeleteFileA((call + ".cmd").c_str())) write_file(call + ".cancel", "");
+        if (!DeleteFileA((call + ".cmd").c_str())) write_file(call + ".cancel", "");  // withdrawn if not taken, else stopped
         return false;
     }
     const bool succeeded = read_file(call + ".done") == "0\n";  // the agent writes the exit code

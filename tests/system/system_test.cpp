@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include "support/buffer_result.h"
-#include "support/process_record.h"
 #include "support/process_resources.h"
 #include "system/file_names.h"
 #include "system/file_requester.h"
@@ -15,6 +14,7 @@
 #include <functional>
 #include <string>
 #include <thread>
+#include <tuple>
 
 namespace {
 
@@ -47,24 +47,18 @@ TEST(LauncherTest, TheChildGetsTheQuotedProgramASpaceAndTheParametersAsGivenInTh
     ScratchFolder given("given"), own("own");
     SetCurrentDirectoryA(own.path().c_str());
     const std::string quoted = "\"" + child + "\"", in_given = given.path();
-    const struct {
-        std::string program;
-        const char *parameters, *directory;
-        int flags;
-        DWORD exit_code;
-        std::string record;
-    } rows[] = {
+    const std::tuple<std::string, const char*, const char*, int, DWORD, std::string> rows[] = {
         {child, "-i C:\\a.avi -y  -sameq  a.avi.flv exit 5", in_given.c_str(), RUN_HIDE, 5,
          quoted + " -i C:\\a.avi -y  -sameq  a.avi.flv exit 5\n" + in_given + "\n0\n"},
         {child, "  \"my clip.avi\" a\\\"b ", "", 0, 0, quoted + "   \"my clip.avi\" a\\\"b \n" + own.path() + "\n1\n"},
         {quoted + " -a", nullptr, nullptr, 0, 0, quoted + " -a\n" + own.path() + "\n1\n"},
     };
-    for (const auto& row : rows) {
-        ProcessRecord& record = record_of(run_program(row.program.c_str(), row.parameters, row.directory, RUN_WAIT | RUN_OPEN | row.flags));
-        EXPECT_EQ(exit_code_of(record.process), row.exit_code) << "the program has ended";
+    for (const auto& [program, parameters, directory, flags, exit_code, expected] : rows) {
+        ProcessRecord& record = record_of(run_program(program.c_str(), parameters, directory, RUN_WAIT | RUN_OPEN | flags));
+        EXPECT_EQ(exit_code_of(record.process), exit_code) << "the program has ended";
         EXPECT_TRUE(!record.input && !record.output && !record.error) << "no pipe was asked for";
-        std::string written = (row.directory && *row.directory ? given : own).file("child-record.txt");
-        EXPECT_EQ(read_file(written), row.record);
+        std::string written = (directory && *directory ? given : own).file("child-record.txt");
+        EXPECT_EQ(read_file(written), expected);
         DeleteFileA(written.c_str());
     }
     SetCurrentDirectoryA("C:\\");
@@ -148,16 +142,13 @@ TEST(RenameFileTest, RenamesWithoutEverLosingAFile) {
 
 TEST(CurrentDirectoryTest, EndsInOneBackslashAtARootAndDeeperThanMaxPath) {
     ScratchFolder folder("deep");
-    std::string expected = folder.path();
-    std::wstring deep = L"\\\\?\\" + std::wstring(expected.begin(), expected.end());
-    const std::string level = "\\level-of-a-deep-directory-tree-0123456789";
+    std::wstring deep = L"\\\\?\\" + std::wstring(folder.path().begin(), folder.path().end());
     for (int levels = 0; levels < 8; ++levels) {
-        deep += std::wstring(level.begin(), level.end());
-        expected += level;
+        deep += L"\\level-of-a-deep-directory-tree-0123456789";
         ASSERT_TRUE(CreateDirectoryW(deep.c_str(), nullptr));
     }
     ASSERT_TRUE(SetCurrentDirectoryW(deep.c_str() + 4)) << "a deep current directory can be set";
-    EXPECT_EQ(current_directory(), expected + "\\");
+    EXPECT_EQ(current_directory(), std::string(deep.begin() + 4, deep.end()) + "\\");
     ASSERT_TRUE(SetCurrentDirectoryA("C:\\"));
     EXPECT_EQ(current_directory(), "C:\\") << "a root already ends in a backslash";
     for (int levels = 0; levels < 8; ++levels, deep.erase(deep.rfind(L'\\'))) RemoveDirectoryW(deep.c_str());
@@ -172,8 +163,7 @@ std::string text_of(HWND window) {
     return text;
 }
 
-// A second thread reads the dialog, shows it to `look`, types `answer` and presses OK (null: Cancel);
-// returns the title, the filter shown, the proposed name and the result, separated by "|".
+// Another thread reads the dialog, shows it to `look`, types `answer`, OK (null: Cancel): "title|filter|proposed name|result".
 std::string run_dialog(int mode, const char* default_file, const char* answer, const std::function<void(HWND)>& look = {}) {
     std::string seen;
     std::thread driver([&] {
@@ -200,22 +190,18 @@ std::string run_dialog(int mode, const char* default_file, const char* answer, c
 // several files give the folder, a backslash and the first name; the current directory stays.
 TEST(FileRequesterTest, TheDialogShowsTheCallersTextsAndAnswersWithTheChosenPath) {
     CreateDirectoryA("C:\\Video", nullptr);
-    for (const char* name : {"C:\\Video\\first.avi", "C:\\Video\\second.avi"})
-        CloseHandle(CreateFileA(name, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-    const struct {
-        int mode;
-        const char *default_file, *answer, *proposed_name_and_result;
-    } rows[] = {
+    for (const char* name : {"C:\\Video\\first.avi", "C:\\Video\\second.avi"}) test_support::write_file(name, "");
+    const std::tuple<int, const char*, const char*, const char*> rows[] = {
         {0, "C:\\Video\\clip.avi", "", "clip.avi|C:\\Video\\clip.avi"},
         {0, "C:\\Video\\a?b.avi", "plain.avi", "|C:\\Video\\plain.avi"},
         {0, "clip.avi", nullptr, "clip.avi|"},
         {REQUESTER_MULTIPLE, "C:\\Video\\", "\"first.avi\" \"second.avi\"", "|C:\\Video\\first.avi"},
     };
     const std::string directory = current_directory();
-    for (const auto& row : rows) {
-        EXPECT_EQ(run_dialog(row.mode, row.default_file, row.answer), TITLE + "|" + ALL_FILES + "|" + row.proposed_name_and_result)
-            << row.default_file << ": the title, position 0's filter, the proposed name, the result";
-        EXPECT_EQ(current_directory(), directory) << row.default_file;
+    for (const auto& [mode, default_file, answer, proposed_name_and_result] : rows) {
+        EXPECT_EQ(run_dialog(mode, default_file, answer), TITLE + "|" + ALL_FILES + "|" + proposed_name_and_result)
+            << default_file << ": the title, position 0's filter, the proposed name, the result";
+        EXPECT_EQ(current_directory(), directory) << default_file;
     }
 }
 
