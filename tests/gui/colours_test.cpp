@@ -101,7 +101,13 @@ TEST_F(ColourTest, ComboBoxesAndTabControlsAreColouredUntilShutdownGivesEverythi
     EXPECT_EQ(brush_colour(brush), GetSysColor(COLOR_BTNFACE)) << "a static's default is the button face";
     ColourAnswer part = ask_colours(combo, GetWindow(combo, GW_CHILD), WM_CTLCOLOREDIT);
     EXPECT_EQ(std::make_pair(part.text, brush_colour(part.brush)), std::make_pair(RED, BLUE));
-    EXPECT_TRUE(GetWindowLongPtrA(tabs, GWL_STYLE) & TCS_OWNERDRAWFIXED);
+    TCITEMA tab{TCIF_TEXT, 0, 0, const_cast<char*>("tab"), 0, 0, 0};
+    RECT item{};
+    SendMessageA(tabs, TCM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&tab)), TabCtrl_GetItemRect(tabs, 0, &item);
+    MapWindowPoints(tabs, window_.handle(), reinterpret_cast<POINT*>(&item), 2);
+    const Pixels drawn = window_.pixels(item);
+    EXPECT_TRUE(split(drawn, item, BLUE).coloured * 2 > drawn.width * drawn.height && split(drawn, item, RED).coloured > 0)
+        << "the tab is drawn by its owner in its colours";
     auto class_brush = reinterpret_cast<HBRUSH>(GetClassLongPtrA(tabs, GCLP_HBRBACKGROUND));
     EXPECT_EQ(brush_colour(class_brush), BLUE);
     DestroyWindow(label), free_colour_library();  // the label's entry, brush and all, stays until shutdown
