@@ -6,8 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <atomic>
-#include <thread>
+#include <future>
 
 namespace gui_test {
 
@@ -15,7 +14,7 @@ namespace {
 
 COLORREF background_at(int x) { return (x / 3) % 2 ? RGB(50, 51, 43) : RGB(40, 90, 170); }
 
-SeenEvent seen(int event) { return {event, rt::event_window(), rt::event_gadget(), rt::event_type()}; }
+SeenEvent seen(int event) { return {event, rt::event_gadget(), rt::event_type()}; }
 
 WNDPROC procedure_behind_stripes;
 
@@ -52,14 +51,11 @@ std::vector<int> gadget_types(const std::vector<SeenEvent>& events, intptr_t gad
 }
 
 std::vector<SeenEvent> events_during_input(const std::string& xdotool_arguments) {
-    std::atomic<bool> done{false};
-    bool sent = false;
-    std::thread input([&] { sent = test_support::send_x_input(xdotool_arguments), done = true; });
+    auto sent = std::async(std::launch::async, [&] { return test_support::send_x_input(xdotool_arguments); });
     std::vector<SeenEvent> events;
-    while (!done)
+    while (sent.wait_for(std::chrono::seconds(0)) != std::future_status::ready)
         if (int event = rt::next_window_event(10)) events.push_back(seen(event));
-    input.join();
-    EXPECT_TRUE(sent) << "xdotool " << xdotool_arguments;
+    EXPECT_TRUE(sent.get()) << "xdotool " << xdotool_arguments;
     for (const SeenEvent& e : read_events(200)) events.push_back(e);
     return events;
 }
@@ -108,9 +104,8 @@ Split split(const Pixels& pixels, const RECT& area, COLORREF colour) {
 ColourAnswer ask_colours(HWND window, HWND control, UINT message) {
     HDC dc = GetDC(control);
     SetTextColor(dc, UNSET), SetBkColor(dc, UNSET), SetBkMode(dc, OPAQUE);
-    auto brush = reinterpret_cast<HBRUSH>(
-        SendMessageA(window, message, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(control)));
-    ColourAnswer answer{brush, GetTextColor(dc), GetBkColor(dc), GetBkMode(dc)};
+    const LRESULT brush = SendMessageA(window, message, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(control));
+    ColourAnswer answer{reinterpret_cast<HBRUSH>(brush), GetTextColor(dc), GetBkColor(dc), GetBkMode(dc)};
     ReleaseDC(control, dc);
     return answer;
 }

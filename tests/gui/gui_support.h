@@ -1,5 +1,4 @@
-// Helpers of the window and gadget tests: the event stream, real X input on another thread while
-// this one reads events, screen pixels, and a test window whose background the test paints.
+// Helpers of the window and gadget tests: events read during X input from another thread, screen pixels, a striped window.
 #pragma once
 
 #include <windows.h>
@@ -11,13 +10,12 @@
 namespace gui_test {
 
 // One event as the accessors described it right after its wait returned.
-struct SeenEvent { int event; intptr_t window, gadget; int type; };
+struct SeenEvent { int event; intptr_t gadget; int type; };
 // Reads events until none has come for quiet_ms, for two seconds at most.
 std::vector<SeenEvent> read_events(int quiet_ms = 150);
 size_t count_events(const std::vector<SeenEvent>& events, int code);
 std::vector<int> gadget_types(const std::vector<SeenEvent>& events, intptr_t gadget);
-// Runs `xdotool <arguments>` on another thread (the X input helper pumps the messages of its
-// thread) while this one reads the event stream, then reads until quiet.
+// Runs `xdotool <arguments>` on another thread (whose messages the X input helper pumps), reading events meanwhile and after.
 std::vector<SeenEvent> events_during_input(const std::string& xdotool_arguments);
 std::string screen_point(HWND window, int x, int y);  // xdotool's "mousemove X Y" to a client point
 void park_mouse();                                     // in a corner no test window covers
@@ -49,6 +47,7 @@ public:
     ~TestWindow();
     HWND handle() const { return handle_; }
     Pixels pixels(const RECT& area) const { return client_pixels(handle_, area); }
+    ColourAnswer colours(HWND control, UINT message = WM_CTLCOLORSTATIC) const { return ask_colours(handle_, control, message); }
     // The events raised while the mouse moves to a client point and xdotool does `then` there.
     std::vector<SeenEvent> input_at(int x, int y, const std::string& then = "") const {
         return events_during_input(screen_point(handle_, x, y) + " " + then);

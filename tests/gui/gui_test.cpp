@@ -1,5 +1,4 @@
-// Windows by number, the event stream, gadgets, the kinds the converter uses and window backgrounds,
-// driven by real messages and X input and checked by screen pixels.
+// Windows by number, the event stream, gadgets and window backgrounds, driven by real messages and X input, seen in pixels.
 #include <gtest/gtest.h>
 
 #include "core/objects.h"
@@ -81,10 +80,7 @@ LRESULT CALLBACK listen_for_colour_changes(HWND control, UINT message, WPARAM wp
 }
 
 struct EventStreamTest : WindowTest {
-    void SetUp() override {
-        window_ = static_cast<HWND>(open_window(0, 100, 100, 300, 200, "events", WF_TOOL | WS_OVERLAPPEDWINDOW));
-        read_events();
-    }
+    void SetUp() override { read_events(); }
     // The codes among `codes` of the events the queue holds now, read without waiting.
     std::vector<int> queued(std::vector<int> codes = {EV_MOVE_WINDOW, EV_SIZE_WINDOW, EV_CLOSE_WINDOW}) {
         std::vector<int> seen;
@@ -96,7 +92,7 @@ struct EventStreamTest : WindowTest {
         SetWindowPos(window_, nullptr, x, 100, width, 220, (width ? SWP_NOMOVE : SWP_NOSIZE) | SWP_NOZORDER | SWP_NOACTIVATE);
     }
     HWND button(intptr_t number, int x, int y) { return static_cast<HWND>(button_gadget(number, x, y, 60, 24, "b")); }
-    HWND window_ = nullptr;
+    HWND window_ = static_cast<HWND>(open_window(0, 100, 100, 300, 200, "events", WF_TOOL | WS_OVERLAPPEDWINDOW));
 };
 
 TEST_F(EventStreamTest, EqualEventsInARowCollapseAndACloseRequestLeavesTheWindow) {
@@ -167,9 +163,7 @@ TEST_F(EventStreamTest, TabMovesOverEnabledVisibleTabStopsAndWraps) {
 constexpr COLORREF RED = RGB(200, 30, 30), GREY = RGB(162, 162, 162), WHITE = RGB(255, 255, 255);
 constexpr RECT FLV_LABEL{250, 42, 275, 54};  // the converter's FLV label
 
-struct GadgetTest : testing::Test {
-    TestWindow window_;
-};
+struct GadgetTest : testing::Test { TestWindow window_; };
 
 TEST_F(GadgetTest, ANumberNamesItsControlUntilTheNumberIsReusedOrTheControlOrItsWindowDestroyed) {
     HWND first = static_cast<HWND>(button_gadget(3, 10, 10, 80, 24, "first"));
@@ -225,32 +219,27 @@ TEST_F(GadgetTest, AProgressBarHasItsRangeAndColours) {
               std::make_tuple(RED, NO_COLOUR, LRESULT(RED), LRESULT(CLR_DEFAULT))) << "no colour: the control's default";
 }
 
-TEST_F(GadgetTest, ATextFieldReportsFocusAndEditsAsEvents) {
-    text_field_gadget(5, 25, 95, 350, 20, ""), button_gadget(7, 385, 95, 25, 20, "...");
+// A front colour alone goes on the highlight colour; a disabled field keeps the system's look.
+TEST_F(GadgetTest, ATextFieldReportsFocusAndEditsAsEventsAndIsPaintedInItsColoursUnlessDisabled) {
+    HWND field = static_cast<HWND>(text_field_gadget(5, 25, 95, 350, 20, ""));
+    button_gadget(7, 385, 95, 25, 20, "...");
     auto got = gadget_types(window_.input_at(100, 105, "click 1"), 5), typed = gadget_types(events_during_input("type abc"), 5);
     auto lost = gadget_types(window_.input_at(395, 105, "click 1"), 5);
     EXPECT_NE(std::find(got.begin(), got.end(), GADGET_GOT_FOCUS), got.end());
     EXPECT_EQ(std::count(typed.begin(), typed.end(), EN_CHANGE), 3) << "one change per character";
     EXPECT_NE(std::find(lost.begin(), lost.end(), GADGET_LOST_FOCUS), lost.end());
-}
-
-// A front colour alone goes on the highlight colour; a disabled field keeps the system's look.
-TEST_F(GadgetTest, ATextFieldIsPaintedInItsColoursUnlessDisabled) {
-    HWND field = static_cast<HWND>(text_field_gadget(5, 25, 95, 350, 20, "text"));
-    auto colours = [&] { return ask_colours(window_.handle(), field, WM_CTLCOLOREDIT); };
-    const HBRUSH plain = colours().brush;
+    const HBRUSH plain = window_.colours(field, WM_CTLCOLOREDIT).brush;
     set_gadget_colour(5, FRONT_COLOUR, RGB(0, 0, 255));
-    EXPECT_EQ(colours().back, GetSysColor(COLOR_BTNHIGHLIGHT));
+    EXPECT_EQ(window_.colours(field, WM_CTLCOLOREDIT).back, GetSysColor(COLOR_BTNHIGHLIGHT));
     text_field_gadget(6, 25, 125, 350, 20, "disabled"), disable_gadget(6, 1);
     for (intptr_t gadget : {5, 6}) set_gadget_colour(gadget, BACK_COLOUR, RED);
     EXPECT_EQ(window_.pixels({325, 103, 326, 104}).at(0, 0), RED) << "the field is painted in its back colour";
     EXPECT_NE(window_.pixels({325, 133, 326, 134}).at(0, 0), RED) << "not when disabled";
     for (int colour : {BACK_COLOUR, FRONT_COLOUR}) set_gadget_colour(5, colour, NO_COLOUR);
-    EXPECT_EQ(colours().brush, plain) << "both gone: the system's look again";
+    EXPECT_EQ(window_.colours(field, WM_CTLCOLOREDIT).brush, plain) << "both gone: the system's look again";
 }
 
-// The mouse leaves labels over the window's background, as a real mouse does (Wine does not grab
-// the pointer for a capture: a jump out of the window would go unseen).
+// The mouse leaves labels over the background: Wine grabs no pointer for a capture, so a jump out would go unseen.
 struct HyperlinkTest : GadgetTest {
     void SetUp() override { leave(); }
     void leave() { window_.input_at(350, 20); }
@@ -281,8 +270,7 @@ TEST_F(HyperlinkTest, PaintsItsTextOnTheBackgroundTurnsWhileHoveredClicksOnEachR
     EXPECT_TRUE(narrow.other == 0 && narrow.coloured * 3 < plain.coloured) << "the old text is gone, not drawn over";
 }
 
-// Smoothed glyph edges drawn again over themselves at every hover change would build up, unless
-// the parent's picture is painted under the label first.
+// Smoothed glyph edges drawn again at every hover change would build up unless the parent's picture is painted first.
 TEST_F(HyperlinkTest, HoverChangesOfASmoothedLabelLeaveItsPixelsAsTheFirstHover) {
     const RECT area{300, 100, 360, 124};
     HWND label = make_label(14, area, "FLV");
@@ -312,7 +300,7 @@ TEST_F(HyperlinkTest, ABackColourIsPaintedBehindTheTextAndItsBrushGivenBackWhenR
     HWND label = static_cast<HWND>(hyperlink_gadget(12, 250, 42, 25, 12, "FLV", WHITE));
     EXPECT_EQ((set_gadget_colour(12, BACK_COLOUR, RED), get_gadget_colour(12, BACK_COLOUR)), RED);
     EXPECT_GT(label_split(RED).coloured, 200) << "the label's rectangle in its back colour";
-    HBRUSH brush = ask_colours(window_.handle(), label).brush;
+    HBRUSH brush = window_.colours(label).brush;
     set_gadget_colour(12, BACK_COLOUR, NO_COLOUR);
     EXPECT_EQ(std::make_pair(GetObjectType(brush), label_split(RED).coloured), std::make_pair(0ul, 0)) << "brush deleted";
 }
@@ -353,19 +341,16 @@ struct PictureTest : GadgetTest {
         auto window = static_cast<HWND>(open_window(1, 0, 0, width, height, "tiles", 0x80000001));  // popup, centred
         return read_events(), window;
     }
-    // "" when each channel of every pixel is within one step (the blend's rounding) of expected_at's.
-    static std::string pixel_fault(HWND window, const RECT& area, const PixelAt& expected_at) {
-        Pixels pixels = client_pixels(window, area);
+    // "" when each channel of every pixel is within one step (the blend's rounding) of expected_at's at origin + (x, y).
+    static std::string pixel_fault(const Pixels& pixels, POINT origin, const PixelAt& expected_at) {
         for (int i = 0, x = 0, y = 0; i < pixels.width * pixels.height; x = ++i % pixels.width, y = i / pixels.width)
             for (int shift : {0, 8, 16})
-                if (std::abs(int(pixels.at(x, y) >> shift & 0xFF) - int(expected_at(area.left + x, area.top + y) >> shift & 0xFF)) > 1)
+                if (std::abs(int(pixels.at(x, y) >> shift & 0xFF) - int(expected_at(origin.x + x, origin.y + y) >> shift & 0xFF)) > 1)
                     return "pixel " + std::to_string(x) + "," + std::to_string(y);
         return "";
     }
     static std::string tiling_fault(HWND window, int width, int height, int seed) {
-        RECT client{};
-        GetClientRect(window, &client);
-        return pixel_fault(window, client, [&](int x, int y) { return pattern(seed)(x % width, y % height); });
+        return pixel_fault(client_pixels(window), {}, [&](int x, int y) { return pattern(seed)(x % width, y % height); });
     }
     // The converter's window: window 0 with a 700 x 440 skin, and its format badge.
     HWND skinned_badge() {
@@ -374,8 +359,8 @@ struct PictureTest : GadgetTest {
     }
 };
 
-TEST_F(PictureTest, ABackgroundIsTiledFromTheOriginAndASecondPictureReplacesTheFirst) {
-    HWND window = open_popup(1000, 500);
+TEST_F(PictureTest, ABackgroundIsTiledFromTheOriginASecondPictureReplacesTheFirstAndNoWindowOrNoBitmapFails) {
+    HWND window = open_popup(1000, 500), untiled = window_.handle();
     const int entry = set_window_background_image(window, pattern_image(SKIN, 700, 440, 1));
     EXPECT_EQ(tiling_fault(window, 700, 440, 1), "") << "tiles at (0,0), (0,440), (700,0), (700,440), cut at the edges";
     const LONG_PTR procedure = GetWindowLongPtrA(window, GWLP_WNDPROC);
@@ -383,7 +368,11 @@ TEST_F(PictureTest, ABackgroundIsTiledFromTheOriginAndASecondPictureReplacesTheF
     EXPECT_EQ(GetWindowLongPtrA(window, GWLP_WNDPROC), procedure) << "the window is subclassed once";
     EXPECT_EQ(tiling_fault(window, 64, 32, 2), "") << "only the new picture shows";
     close_window(1);
-    EXPECT_EQ(set_window_background_image(open_popup(300, 100), paint(SKIN, pattern(1))), entry) << "a closed window's entry is free";
+    HBITMAP skin = paint(SKIN, pattern(1)), brush = reinterpret_cast<HBITMAP>(GetStockObject(WHITE_BRUSH));
+    for (const auto& [target, image] : {std::pair{HWND{}, skin}, {window, skin}, {untiled, HBITMAP{}}, {untiled, brush}})
+        EXPECT_EQ(set_window_background_image(target, image), 0) << target << " " << image;
+    EXPECT_NE(GetClassLongPtrA(untiled, GCLP_HBRBACKGROUND), 0) << "the window's class keeps its brush";
+    EXPECT_EQ(set_window_background_image(open_popup(300, 100), skin), entry) << "a closed window's entry is free";
 }
 
 TEST_F(PictureTest, ABackgroundDeletesTheClassBrushAndKeepsErasesFromTheWindowUntilShutdown) {
@@ -402,15 +391,6 @@ TEST_F(PictureTest, ABackgroundDeletesTheClassBrushAndKeepsErasesFromTheWindowUn
     EXPECT_EQ(tiling_fault(window, 50, 50, 1), "") << "a picture set later is tiled again";
 }
 
-TEST_F(PictureTest, ABackgroundForNoWindowOrNoBitmapFails) {
-    HWND destroyed = open_popup(10, 10), window = window_.handle();
-    close_window(1);
-    HBITMAP skin = pattern_image(SKIN, 50, 50, 1), brush = reinterpret_cast<HBITMAP>(GetStockObject(WHITE_BRUSH));
-    for (const auto& [target, image] : {std::pair{HWND{}, skin}, {destroyed, skin}, {window, HBITMAP{}}, {window, brush}})
-        EXPECT_EQ(set_window_background_image(target, image), 0) << target << " " << image;
-    EXPECT_NE(GetClassLongPtrA(window, GCLP_HBRBACKGROUND), 0) << "the window's class keeps its brush";
-}
-
 TEST_F(PictureTest, AnImageGadgetTakesTheSizeOfItsImageAndKeepsItsPlace) {
     ICONINFO parts{TRUE, 0, 0, CreateBitmap(24, 20, 1, 1, nullptr), new_dib(24, 20, 32)};
     HANDLE icon = CreateIconIndirect(&parts), bitmap = pattern_image(BADGE_IMAGE, 130, 50, 2);
@@ -426,8 +406,7 @@ TEST_F(PictureTest, AnImageGadgetTakesTheSizeOfItsImageAndKeepsItsPlace) {
     DestroyIcon(static_cast<HICON>(icon)), DeleteObject(parts.hbmMask), DeleteObject(parts.hbmColor);
 }
 
-// The read-out: transparent (its colour bytes ignored), white text, and half-transparent orange,
-// premultiplied (channel * alpha >> 8) and blended over the skin once however often it is shown.
+// The read-out: transparent (colour bytes ignored), white text, half-transparent orange premultiplied (channel * alpha >> 8).
 TEST_F(PictureTest, APictureWithAlphaIsBlendedOverTheSkinOnceHoweverOftenItIsShown) {
     set_window_background_image(window_.handle(), pattern_image(SKIN, 700, 440, 1));
     image_gadget(21, READ_OUT.left, READ_OUT.top, 150, 15, nullptr);
@@ -438,7 +417,7 @@ TEST_F(PictureTest, APictureWithAlphaIsBlendedOverTheSkinOnceHoweverOftenItIsSho
         };
         paint(READ_OUT_IMAGE, read_out);
         for (int shown = 0; shown < 3; ++shown) set_gadget_state(21, reinterpret_cast<intptr_t>(image_handle(READ_OUT_IMAGE)));
-        EXPECT_EQ(pixel_fault(window_.handle(), READ_OUT, [&](int x, int y) {
+        EXPECT_EQ(pixel_fault(window_.pixels(READ_OUT), {READ_OUT.left, READ_OUT.top}, [&](int x, int y) {
                       uint32_t pixel = read_out(x - READ_OUT.left, 0), skin = pattern(1)(x, y), alpha = pixel >> 24, blend = 0;
                       for (int shift : {0, 8, 16})
                           blend |= (((pixel >> shift & 0xFF) * alpha >> 8) + ((skin >> shift & 0xFF) * (255 - alpha) + 127) / 255) << shift;
@@ -450,8 +429,7 @@ TEST_F(PictureTest, APictureWithAlphaIsBlendedOverTheSkinOnceHoweverOftenItIsSho
 TEST_F(PictureTest, AnImageGadgetsClicksAndDoubleClicksHaveTheirTypes) {
     skinned_badge();
     const std::tuple<POINT, const char*, std::vector<int>> rows[] = {
-        {{85, 36}, "click 1", {GADGET_CLICK}},
-        {{30, 20}, "click --repeat 2 --delay 60 1", {GADGET_CLICK, GADGET_DOUBLE_CLICK}},
+        {{85, 36}, "click 1", {GADGET_CLICK}}, {{30, 20}, "click --repeat 2 --delay 60 1", {GADGET_CLICK, GADGET_DOUBLE_CLICK}},
         {{120, 50}, "click 3", {GADGET_RIGHT_CLICK}},
         {{70, 40}, "click --repeat 2 --delay 60 3", {GADGET_RIGHT_CLICK, GADGET_RIGHT_DOUBLE_CLICK}},
         {{140, 20}, "click 3", {GADGET_RIGHT_CLICK}}};  // the release ending a right double click was none
