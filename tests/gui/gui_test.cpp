@@ -341,7 +341,7 @@ struct PictureTest : GadgetTest {
         auto window = static_cast<HWND>(open_window(1, 0, 0, width, height, "tiles", 0x80000001));  // popup, centred
         return read_events(), window;
     }
-    // "" when each channel of every pixel is within one step (the blend's rounding) of expected_at's at origin + (x, y).
+    // "" when each channel of every pixel is within one step (the blend's rounding) of expected_at's; pixels start at origin.
     static std::string pixel_fault(const Pixels& pixels, POINT origin, const PixelAt& expected_at) {
         for (int i = 0, x = 0, y = 0; i < pixels.width * pixels.height; x = ++i % pixels.width, y = i / pixels.width)
             for (int shift : {0, 8, 16})
