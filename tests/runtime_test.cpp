@@ -27,12 +27,9 @@ WNDPROC behind_watch;
 // A job's worker, still running at shutdown, whose tool ends while the windows close.
 int end_a_job_during_shutdown(intptr_t) {
     WaitForSingleObject(windows_closing, INFINITE);
-    UINT_PTR timer = add_window_timer(0, 2, 1000);
-    HWND field = gadget_handle(3);
-    BOOL hidden = hide_gadget(3, 1);
-    BOOL removed = remove_window_timer(0, 2);
-    std::snprintf(worker_calls, sizeof worker_calls, "timer %d, field %d, hidden %d, removed %d", timer != 0,
-                  field != nullptr, hidden, removed);
+    const bool timer = add_window_timer(0, 2, 1000) != 0, field = gadget_handle(3) != nullptr;
+    const BOOL hidden = hide_gadget(3, 1), removed = remove_window_timer(0, 2);
+    std::snprintf(worker_calls, sizeof worker_calls, "timer %d, field %d, hidden %d, removed %d", timer, field, hidden, removed);
     SetEvent(worker_reported);
     return 0;
 }

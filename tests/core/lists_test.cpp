@@ -14,10 +14,7 @@ namespace {
 using namespace rt;
 
 // Two strings freed with the element, described as two embedded one-string records.
-struct Item {
-    int value;
-    char* names[2];
-};
+struct Item { int value; char* names[2]; };
 const intptr_t NAME[] = {0, STRUCTURE_END};
 const intptr_t ITEM[] = {STRUCTURE_EMBEDDED, 2, offsetof(Item, names), sizeof(char*), reinterpret_cast<intptr_t>(NAME), STRUCTURE_END};
 

@@ -10,14 +10,10 @@ namespace {
 
 using namespace rt;
 
-struct Thing {
-    intptr_t handle, value;
-};
+struct Thing { intptr_t handle, value; };
 ObjectTable* things;
 
-void release_thing(intptr_t number) {
-    if (find_object(things, number)) release_object(things, number);
-}
+void release_thing(intptr_t number) { if (find_object(things, number)) release_object(things, number); }
 
 class ObjectTableTest : public testing::Test {
 protected:

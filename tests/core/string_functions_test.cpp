@@ -13,11 +13,7 @@ using namespace rt;
 using test_support::written_by;
 
 TEST(ReplaceStringTest, IntoTheBufferAndInPlace) {
-    const struct {
-        const char *string, *search, *replacement;
-        int mode, start;
-        const char* expected;
-    } rows[] = {
+    const struct { const char *string, *search, *replacement; int mode, start; const char* expected; } rows[] = {
         {"a b c", " ", "<->", 0, 3, "a b<->c"},  {"Apple apple", "APPLE", nullptr, REPLACE_IGNORE_CASE, -5, " "},
         {"abc", "", "x", 0, 1, "abc"},           {"AbxAB", "ab", "xy", REPLACE_IN_PLACE | REPLACE_IGNORE_CASE, 1, "xyxxy"},
         {"a b", " ", "__", REPLACE_IN_PLACE, 1, "a b"},  // another length would move the text: nothing changes

@@ -56,11 +56,7 @@ std::vector<int> reference_text(HGDIOBJ font, const std::string& text, int* widt
 class GraphicsTest : public testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(create_image(22, 150, 15, 32) && load_font(23, "Arial", 9)); }
-    void TearDown() override {
-        stop_drawing();
-        free_all_images();
-        free_all_fonts();
-    }
+    void TearDown() override { stop_drawing(); free_all_images(); free_all_fonts(); }
 };
 
 // The read-out: white with the text's coverage as alpha where text covers; elsewhere the colour bytes kept, alpha 0.

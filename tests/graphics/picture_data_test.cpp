@@ -146,8 +146,7 @@ TEST(IconImageTest, TheEntryOfTheFirstSizeWithMostBitsIsChosenTheEarlierOnATie) 
 
 using Bgra = std::array<int, 4>;  // blue, green, red, alpha (0 at 24 bits)
 
-constexpr Colour WHITE = 0xFFFFFFFF;
-constexpr Colour OPAQUE_BLACK = 0xFF000000;
+constexpr Colour WHITE = 0xFFFFFFFF, OPAQUE_BLACK = 0xFF000000;
 
 // A bottom-up output, every pixel starting as `fill`, addressed here so that a wrong row order shows.
 struct Canvas {

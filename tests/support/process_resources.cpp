@@ -1,8 +1,7 @@
 // Windows answers through GetGuiResources, GetProcessHandleCount and GetProcessMemoryInfo; Wine (8.0) answers 0 to
 // all three, so there the objects are counted in its tables, the private bytes in the committed private regions:
 // - GDI: the PEB's GdiSharedHandleTable, 65536 entries of 24 bytes (both word sizes), live when byte 14 (type) is not 0.
-// - USER: handle = index * 2 + 0x20 (high word 0: any generation); each index is asked whether it is a window of
-//   this process, a menu, an accelerator table or an icon.
+// - USER: handle = index * 2 + 0x20 (high word 0: any generation), live if a window of ours, a menu, accelerators or an icon.
 // - Kernel handles: the entries of this process in the system's handle list.
 #include "process_resources.h"
 
@@ -32,8 +31,7 @@ bool is_user_object(HANDLE handle) {
     if (GetWindowThreadProcessId(static_cast<HWND>(handle), &process)) return process == GetCurrentProcessId();
     if (IsMenu(static_cast<HMENU>(handle)) || CopyAcceleratorTableA(static_cast<HACCEL>(handle), nullptr, 0) > 0) return true;
     if (!GetIconInfo(static_cast<HICON>(handle), &icon)) return false;
-    DeleteObject(icon.hbmColor);
-    DeleteObject(icon.hbmMask);
+    for (HBITMAP bitmap : {icon.hbmColor, icon.hbmMask}) DeleteObject(bitmap);
     return true;
 }
 

@@ -206,8 +206,7 @@ TEST(FileRequesterTest, TheDialogShowsTheCallersTextsAndAnswersWithTheChosenPath
 }
 
 HWND plain_window(bool visible) {
-    return CreateWindowExA(0, "STATIC", "", WS_OVERLAPPEDWINDOW | (visible ? WS_VISIBLE : 0), 100, 100, 300, 200,
-                           nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    return CreateWindowExA(0, "STATIC", "", WS_OVERLAPPEDWINDOW | (visible ? WS_VISIBLE : 0), 0, 0, 300, 200, 0, 0, 0, 0);
 }
 
 TEST(FileRequesterTest, TheThreadsOtherWindowsAcceptNoInputWhileTheDialogIsOpen) {
