@@ -196,9 +196,7 @@ TEST(ConverterTest, TheReadOutShowsMinutesAndSecondsOfTheHour) {
     const std::vector<Pixels> shown = read_outs_for({0, 75, 3599, 3600});
     ASSERT_EQ(shown.size(), 4u);
     EXPECT_EQ(shown[3], shown[0]) << "3600 s";
-    EXPECT_FALSE(shown[1] == shown[0]) << "75 s";
-    EXPECT_FALSE(shown[2] == shown[0]) << "3599 s";
-    EXPECT_FALSE(shown[2] == shown[1]) << "3599 s against 75 s";
+    for (auto [a, b] : {std::pair{1, 0}, {2, 0}, {2, 1}}) EXPECT_FALSE(shown[a] == shown[b]) << "read-outs " << a << " and " << b;
 }
 
 // A long Cyrillic name with spaces (259 characters, the most the dialog returns) is renamed with underscores and given
@@ -251,12 +249,8 @@ TEST(ConverterTest, AChosenFileLosesItsSpacesOrTheChoiceIsDroppedAndNoFileIsLost
     Converter converter;
     CreateDirectoryA(converter.source("my clips").c_str(), nullptr);
     for (const char* name : {"c d.avi", "c_d.avi", "my clips\\clip.avi"}) write_file(converter.source(name), name);
-    const struct {
-        const char* what;
-        const char* chosen;  // "": the dialog cancelled
-        const char* field;   // "": no choice
-        const char *file, *text;  // a file that must hold this text afterwards (each was made with its name as text)
-    } rows[] = {
+    // chosen "": the dialog cancelled; field "": no choice; file: one that must then hold text (each was made holding its name).
+    const struct { const char *what, *chosen, *field, *file, *text; } rows[] = {
         {"the clean name is another file's", "c d.avi", "", "c d.avi", "c d.avi"},
         {"a folder with a space: only the file is renamed", "my clips\\clip.avi", "my_clips\\clip.avi",
          "my clips\\clip.avi", "my clips\\clip.avi"},

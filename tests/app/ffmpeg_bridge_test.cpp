@@ -13,11 +13,7 @@ namespace {
 TEST(FfmpegBridgeTest, StreamsStatusAndWindowsPathsReachFfmpegAndTheCaller) {
     test_support::ScratchFolder folder("bridge");
     const std::string pictures = "\"" BRIDGE_PROGRAM "\" -f lavfi -i testsrc2=duration=0.2:size=64x48 -y ";
-    const struct {
-        std::string arguments;
-        DWORD status;
-        const char *in_output, *in_errors;
-    } rows[] = {
+    const struct { std::string arguments; DWORD status; const char *in_output, *in_errors; } rows[] = {
         {"-progress pipe:1 \"" + folder.file("out.avi") + "\"", 0, "progress=end", "Stream #0:0"},
         {"-sameq same.avi", 1, "", "sameq"},  // an option ffmpeg rejects
     };

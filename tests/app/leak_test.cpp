@@ -55,17 +55,12 @@ protected:
     }
 };
 
-// After a warm-up round (the heaps reach their working size), four more rounds of each work give
-// back every object and handle, and the private bytes grow by no more than a heap's last settling
-// (it commits pages, not blocks): a leak shows from 27 bytes a redraw, 263 a badge switch, 32 KiB a job.
+// After a warm-up round (heaps at working size), four more rounds of each work give back every object and handle, and the
+// private bytes grow by at most a heap's settling (pages): leaks show from 27 B a redraw, 263 B a badge switch, 32 KiB a job.
 TEST_F(ConverterLeakTest, RedrawsBadgeSwitchesAndJobsGiveBackWhatTheyTake) {
     const intptr_t badges[] = {converter::FLV_BADGE, converter::AVI_BADGE, converter::SWF_BADGE, converter::MPG_BADGE};
     JobFolder folder;
-    const struct {
-        const char* what;
-        int per_round;
-        std::function<void(int)> work;
-    } works[] = {
+    const struct { const char* what; int per_round; std::function<void(int)> work; } works[] = {
         {"read-out redraws", 2500, [](int i) { converter::draw_elapsed_time(i); }},
         {"badge switches", 250, [&](int i) {
              rt::set_gadget_state(converter::FORMAT_BADGE, reinterpret_cast<intptr_t>(rt::image_handle(badges[i % 4])));

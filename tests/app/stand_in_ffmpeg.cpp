@@ -1,8 +1,7 @@
-// Stands in for the conversion tool in the converter's and the front-end's tests, appending its exact command line and
-// current directory to the file STAND_IN_LOG names. A call without "-y" is the front-end's probe: it answers with the
-// report on a 2-second 320x240 source and exits 1, as the real tool does without an output file. Any other call reports
-// its progress in ten steps over STAND_IN_SECONDS seconds (0 when unset) and creates its output file (the last argument),
-// or, with STAND_IN_FAIL set, writes error lines and exits 1.
+// The conversion tool's stand-in in the converter's and front-end's tests, appending its exact command line and current directory
+// to the file STAND_IN_LOG names. A call without "-y" is the front-end's probe: it reports a 2-second 320x240 source and exits 1,
+// as the real tool does without an output file. Any other call reports progress in ten steps over STAND_IN_SECONDS s (0 when
+// unset) and creates its output file (the last argument), or with STAND_IN_FAIL set writes error lines and exits 1.
 #include "support/process_record.h"
 
 #include <cstdio>

@@ -11,9 +11,8 @@ namespace {
 const std::string DONE = "\xc2\xfb\xef\xee\xeb\xed\xe5\xed\xee ";  // "Выполнено ", each progress line's start
 const char* const FLV_CALL = "-i clip 1.avi -y  -sameq  clip 1.avi.flv";
 
-// A folder of its own per run (under Wine a file a child wrote may stay locked for a moment) with the front-end in "app",
-// the stand-in tool (3 s of work) in the folder asked for, a source "clip 1.avi", and on PATH the front-end's own folder
-// spelt differently, then "tools".
+// A folder per run (under Wine a file a child wrote may stay locked a moment): the front-end in "app", the stand-in tool
+// (3 s of work) in the folder asked for, a source "clip 1.avi", and on PATH the front-end's folder spelt anew, then "tools".
 class Layout : public test_support::ScratchFolder {
 public:
     explicit Layout(const char* tool_folder) : ScratchFolder(("front-end-" + std::to_string(++runs)).c_str()) {

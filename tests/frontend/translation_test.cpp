@@ -16,11 +16,7 @@ using frontend::CallKind;
 using Arguments = std::vector<std::string>;
 
 TEST(FrontendCallTest, ReadsThePatternWithAnyBlanksAndPassesEverythingElseOnWithTheQualityOptionRenamed) {
-    const struct {
-        const char* arguments;
-        CallKind kind;
-        const char *source, *output, *passed_on;
-    } cases[] = {
+    const struct { const char* arguments; CallKind kind; const char *source, *output, *passed_on; } cases[] = {
         {"-i C:\\v\\clip.avi -y  -sameq  clip.avi.flv", CallKind::CONVERSION, "C:\\v\\clip.avi", "clip.avi.flv", ""},
         {"  -i   C:\\my clips\\a -y b.avi \t-y -same_quant   a.MPG ", CallKind::CONVERSION, "C:\\my clips\\a -y b.avi",
          "a.MPG", ""},
@@ -67,11 +63,8 @@ TEST(FrontendTranslationTest, ChoosesOptionsTheContainerAcceptsAndThatKeepTheQua
     const Arguments mpg_video = {"-c:v", "mpeg1video", "-q:v", "2", "-r"};
     const Arguments flv_audio = {"-c:a", "libmp3lame", "-ar", "44100", "-b:a", "192k"};
     const Arguments keep_start = {"-avoid_negative_ts", "disabled"};
-    const struct {
-        const char *what, *format;
-        frontend::Source source;
-        std::vector<Arguments> options;  // between "-y" and the output name, after "-sn -dn"
-    } cases[] = {
+    // options: between "-y" and the output name, after "-sn -dn"
+    const struct { const char *what, *format; frontend::Source source; std::vector<Arguments> options; } cases[] = {
         {"phone, 48 kHz into FLV", "flv", {10, true, 320, 240, 30, true, 48000, 2}, {flv_video, flv_audio}},
         {"48 kHz into MPG stays", "mpg", {10, true, 320, 240, 25, true, 48000, 2},
          {mpg_video, {"25", "-c:a", "mp2", "-ar", "48000", "-b:a", "192k"}}},

@@ -13,9 +13,8 @@ inline std::string environment_variable(const char* name) {
     return value;
 }
 
-// Appends the program's exact command line and its current directory, one line each, in a single
-// WriteFile through a handle with only FILE_APPEND_DATA access: records of programs started at the
-// same moment never interleave or overwrite each other.
+// Appends the program's exact command line and its current directory, one line each, in a single WriteFile through a
+// handle with only FILE_APPEND_DATA access: records of programs started at once never interleave or overwrite each other.
 inline bool append_start_record(const std::string& log_path) {
     HANDLE log = CreateFileA(log_path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
