@@ -112,7 +112,7 @@ TEST(BmpLayoutTest, WholeFilesAreDescribedAndEveryShorterOneIsRefused) {
 
 // Headers the platform would misread, or of sizes no image record holds, are refused (reads past the data: the fuzz target).
 TEST(BmpLayoutTest, HeadersOfWhatNoImageCanHoldAreRefused) {
-    const std::tuple<const char*, size_t, uint32_t, int> rows[] = {  // a good header with the field at `at` of `bytes` set to value
+    const std::tuple<const char*, size_t, uint32_t, int> rows[] = {  // a good header, one field (at, value, bytes) set
         {"width over 32767", 18, 32768, 4}, {"the lowest height", 22, 0x80000000u, 4},
         {"bit count 7", 28, 7, 2},          {"run-length compression", 30, 1, 4}};
     BmpLayout layout{};
