@@ -219,15 +219,18 @@ TEST_F(GadgetTest, AProgressBarHasItsRangeAndColours) {
               std::make_tuple(RED, NO_COLOUR, LRESULT(RED), LRESULT(CLR_DEFAULT))) << "no colour: the control's default";
 }
 
-// A front colour alone goes on the highlight colour; a disabled field keeps the system's look.
-TEST_F(GadgetTest, ATextFieldReportsFocusAndEditsAsEventsAndIsPaintedInItsColoursUnlessDisabled) {
-    HWND field = static_cast<HWND>(text_field_gadget(5, 25, 95, 350, 20, ""));
-    button_gadget(7, 385, 95, 25, 20, "...");
+TEST_F(GadgetTest, ATextFieldReportsFocusAndEditsAsEvents) {
+    text_field_gadget(5, 25, 95, 350, 20, ""), button_gadget(7, 385, 95, 25, 20, "...");
     auto got = gadget_types(window_.input_at(100, 105, "click 1"), 5), typed = gadget_types(events_during_input("type abc"), 5);
     auto lost = gadget_types(window_.input_at(395, 105, "click 1"), 5);
     EXPECT_NE(std::find(got.begin(), got.end(), GADGET_GOT_FOCUS), got.end());
     EXPECT_EQ(std::count(typed.begin(), typed.end(), EN_CHANGE), 3) << "one change per character";
     EXPECT_NE(std::find(lost.begin(), lost.end(), GADGET_LOST_FOCUS), lost.end());
+}
+
+// A front colour alone goes on the highlight colour; a disabled field keeps the system's look.
+TEST_F(GadgetTest, ATextFieldIsPaintedInItsColoursUnlessDisabled) {
+    HWND field = static_cast<HWND>(text_field_gadget(5, 25, 95, 350, 20, "text"));
     const HBRUSH plain = window_.colours(field, WM_CTLCOLOREDIT).brush;
     set_gadget_colour(5, FRONT_COLOUR, RGB(0, 0, 255));
     EXPECT_EQ(window_.colours(field, WM_CTLCOLOREDIT).back, GetSysColor(COLOR_BTNHIGHLIGHT));
@@ -359,8 +362,8 @@ struct PictureTest : GadgetTest {
     }
 };
 
-TEST_F(PictureTest, ABackgroundIsTiledFromTheOriginASecondPictureReplacesTheFirstAndNoWindowOrNoBitmapFails) {
-    HWND window = open_popup(1000, 500), untiled = window_.handle();
+TEST_F(PictureTest, ABackgroundIsTiledFromTheOriginAndASecondPictureReplacesTheFirst) {
+    HWND window = open_popup(1000, 500);
     const int entry = set_window_background_image(window, pattern_image(SKIN, 700, 440, 1));
     EXPECT_EQ(tiling_fault(window, 700, 440, 1), "") << "tiles at (0,0), (0,440), (700,0), (700,440), cut at the edges";
     const LONG_PTR procedure = GetWindowLongPtrA(window, GWLP_WNDPROC);
@@ -368,11 +371,16 @@ TEST_F(PictureTest, ABackgroundIsTiledFromTheOriginASecondPictureReplacesTheFirs
     EXPECT_EQ(GetWindowLongPtrA(window, GWLP_WNDPROC), procedure) << "the window is subclassed once";
     EXPECT_EQ(tiling_fault(window, 64, 32, 2), "") << "only the new picture shows";
     close_window(1);
-    HBITMAP skin = paint(SKIN, pattern(1)), brush = reinterpret_cast<HBITMAP>(GetStockObject(WHITE_BRUSH));
-    for (const auto& [target, image] : {std::pair{HWND{}, skin}, {window, skin}, {untiled, HBITMAP{}}, {untiled, brush}})
+    EXPECT_EQ(set_window_background_image(open_popup(300, 100), paint(SKIN, pattern(1))), entry) << "a closed window's entry is free";
+}
+
+TEST_F(PictureTest, ABackgroundForNoWindowOrNoBitmapFails) {
+    HWND destroyed = open_popup(10, 10), window = window_.handle();
+    close_window(1);
+    HBITMAP skin = pattern_image(SKIN, 50, 50, 1), brush = reinterpret_cast<HBITMAP>(GetStockObject(WHITE_BRUSH));
+    for (const auto& [target, image] : {std::pair{HWND{}, skin}, {destroyed, skin}, {window, HBITMAP{}}, {window, brush}})
         EXPECT_EQ(set_window_background_image(target, image), 0) << target << " " << image;
-    EXPECT_NE(GetClassLongPtrA(untiled, GCLP_HBRBACKGROUND), 0) << "the window's class keeps its brush";
-    EXPECT_EQ(set_window_background_image(open_popup(300, 100), skin), entry) << "a closed window's entry is free";
+    EXPECT_NE(GetClassLongPtrA(window, GCLP_HBRBACKGROUND), 0) << "the window's class keeps its brush";
 }
 
 TEST_F(PictureTest, ABackgroundDeletesTheClassBrushAndKeepsErasesFromTheWindowUntilShutdown) {

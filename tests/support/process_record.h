@@ -19,8 +19,8 @@ inline bool append_start_record(const std::string& log_path) {
     HANDLE log = CreateFileA(log_path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (log == INVALID_HANDLE_VALUE) return false;
-    std::string directory(MAX_PATH, '\0');
-    directory.resize(GetCurrentDirectoryA(MAX_PATH, directory.data()));
+    std::string directory(GetCurrentDirectoryA(0, nullptr), '\0');  // it may be deeper than MAX_PATH
+    directory.resize(GetCurrentDirectoryA(static_cast<DWORD>(directory.size()), directory.data()));
     const std::string record = std::string(GetCommandLineA()) + "\n" + directory + "\n";
     DWORD written = 0;
     const bool ok = WriteFile(log, record.data(), static_cast<DWORD>(record.size()), &written, nullptr) &&
